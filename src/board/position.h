@@ -1,0 +1,86 @@
+// The one game position, the board-owned tables beside it, and FEN reading.
+#pragma once
+
+#include <cstdint>
+
+#include "board/move.h"
+#include "board/types.h"
+
+struct Link {
+    uint8_t prev;
+    uint8_t next;
+};
+
+// Sixteen doubly linked piece lists are threaded through square numbers:
+//   colour * 8 + type (1..6)  that colour's pieces of one type
+//   colour * 8 + 0            all pieces of the colour, king included
+//   colour * 8 + 7            all pieces of the colour except the king
+// [L][63].next is the first square, a next of 184 ends a list. After set-up every
+// list runs in ascending square order; moves keep each piece's place (see make_move).
+struct Position {
+    uint8_t board[256];
+    Link piece_links[16][256];
+    uint8_t castled[2];
+    uint32_t side;
+    uint32_t castling_lost; // 1 White O-O, 2 White O-O-O, 4 Black O-O, 8 Black O-O-O lost
+    uint64_t key;
+    uint64_t pawn_key;
+    uint8_t ep_square;
+    int32_t material[2];
+    int32_t psq_open[2];
+    int32_t psq_end[2];
+    uint8_t fifty;
+    uint32_t ply;
+    uint32_t checkers;
+    uint8_t checker_sq[2];
+    uint8_t pawn_files[2][16];
+    uint8_t pawn_sq_colour[2][2];
+    uint8_t piece_count[16];
+};
+
+extern Position game_position;
+
+// Knights, bishops, rooks and queens of both colours: the evaluation's phase switch.
+extern int32_t officer_count;
+// How many of the moves now on the board started or ended on each square.
+extern uint8_t square_touches[256];
+// King-move distance by square difference; index with square_distance_of(a, b).
+extern uint8_t square_distance[256];
+inline int square_distance_of(int a, int b) { return square_distance[a - b + 128]; }
+
+extern const int32_t piece_value[16];
+extern const uint8_t square_colour[256]; // 1 dark, 0 light, 2 border
+extern const int32_t pawn_step[2];
+extern const char start_fen[];
+
+// Walks a piece list: for (int s = first_in(pos, L); s < LIST_END; s = next_in(pos, L, s))
+inline int first_in(const Position& pos, int list) { return pos.piece_links[list][LIST_HEAD].next; }
+inline int next_in(const Position& pos, int list, int sq) { return pos.piece_links[list][sq].next; }
+inline int king_square(const Position& pos, int colour) { return first_in(pos, colour * 8 + KING); }
+
+void clear_board(uint8_t* board);
+// Reads a FEN text into board, side, castling rights, en-passant square, half-move clock
+// and ply; never rejects a text and never reads past its end. Sets *book_flag as the
+// opening book wants it (0 for the exact start text, 1 for other full texts).
+void parse_fen(Position& pos, const char* fen, uint8_t* book_flag);
+void build_piece_lists(Position& pos);
+void count_pieces(Position& pos);
+void build_pawn_masks(Position& pos);
+void build_square_distance();
+// Material and piece-square sums from scratch, stored in the record.
+void compute_sums(Position& pos);
+// The checkers of the side to move from scratch (at most two are recorded).
+void find_checkers(Position& pos);
+
+// True when the FEN describes a position the engine can play: one king per side, at most
+// 16 pieces and 8 pawns per side, no pawn on the first or last rank, and the side not to
+// move not in check.
+bool fen_is_playable(const char* fen);
+
+// Board part of a new game: tables, history, touches, FEN, lists, sums, keys, checkers.
+// The engine-wide reset lives in game/new_game.
+void setup_board(Position& pos, const char* fen, uint8_t* book_flag);
+
+// Recomputes every incremental field from the board and compares; used by debug asserts
+// and tests. Returns true when all agree.
+bool pos_ok(const Position& pos);

@@ -1,0 +1,45 @@
+#include "eval/eval_cache.h"
+
+#include <cstring>
+
+EvalCacheEntry eval_cache[EVAL_CACHE_ENTRIES];
+PawnCacheEntry pawn_cache[EVAL_CACHE_ENTRIES];
+
+bool eval_cache_probe(uint64_t key, int32_t& score) {
+    const EvalCacheEntry& e = eval_cache[key % EVAL_CACHE_ENTRIES];
+    if (e.key != key) return false;
+    score = e.score;
+    return true;
+}
+
+void eval_cache_store(uint64_t key, int32_t score) {
+    EvalCacheEntry& e = eval_cache[key % EVAL_CACHE_ENTRIES];
+    e.key = key;
+    e.score = score;
+}
+
+bool pawn_cache_probe(const Position& pos, int32_t& score, uint8_t* passed) {
+    const PawnCacheEntry& e = pawn_cache[pos.pawn_key % EVAL_CACHE_ENTRIES];
+    if (e.key != pos.pawn_key) return false;
+    score = e.score;
+    std::memcpy(passed, e.passed, sizeof e.passed);
+    return true;
+}
+
+void pawn_cache_store(const Position& pos, int32_t score, const uint8_t* passed) {
+    PawnCacheEntry& e = pawn_cache[pos.pawn_key % EVAL_CACHE_ENTRIES];
+    e.key = pos.pawn_key;
+    e.score = score;
+    std::memcpy(e.passed, passed, sizeof e.passed);
+}
+
+void clear_eval_cache() {
+    for (auto& e : eval_cache) {
+        e.key = 0;
+        e.score = 0;
+    }
+}
+
+// The passed lists are cleared too: a pawnless position has pawn key 0 and matches every
+// cleared entry, and must not read squares left over from an earlier game.
+void clear_pawn_cache() { std::memset(pawn_cache, 0, sizeof pawn_cache); }

@@ -1,0 +1,23 @@
+// The think driver: book or search, play and announce the move, detect the end of the
+// game, and think on the opponent's time.
+#pragma once
+
+#include <cstdint>
+
+#include "board/position.h"
+
+constexpr int32_t RESULT_NONE = 0;
+constexpr int32_t RESULT_FIFTY = 2;
+constexpr int32_t RESULT_STALEMATE = 4;
+constexpr int32_t RESULT_MATE = 5;
+
+extern int32_t game_result;
+extern uint8_t pondering;
+extern uint8_t ponder_saw_mate;
+extern Move pondered_move;
+extern uint32_t ponder_start_ms;
+extern int32_t moves_out_of_book;
+
+void think(Position& pos);
+void announce_move(Position& pos, Move move, char* text);
+void start_pondering(Position& pos);

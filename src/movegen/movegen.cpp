@@ -1,0 +1,315 @@
+#include "movegen/movegen.h"
+
+namespace {
+
+constexpr int PROMOTIONS[4] = {QUEEN, ROOK, BISHOP, KNIGHT};
+constexpr Move EP_CAPTURE = (PAWN << 16) | MOVE_EP;
+
+inline ScoredMove* emit(ScoredMove* list, Move m) {
+    list->move = m;
+    return list + 1;
+}
+
+inline ScoredMove* emit_promotions(ScoredMove* list, int from, int to, int captured) {
+    for (int promo : PROMOTIONS) list = emit(list, make_move_word(from, to, captured, promo));
+    return list;
+}
+
+// An en-passant capture is played only when an enemy pawn really stands behind an empty
+// target square on the right rank, and only when, with both pawns gone from their squares,
+// no enemy piece attacks the king (this also covers the captured pawn shielding the king
+// on a diagonal and both pawns leaving the king's rank).
+bool en_passant_is_legal(Position& pos, int from) {
+    const int us = static_cast<int>(pos.side), them = us ^ 1;
+    const int ep = pos.ep_square;
+    const int captured = ep - pawn_step[us];
+    if (relative_rank(from, us) != 5 || pos.board[ep] != EMPTY ||
+        pos.board[captured] != make_piece(them, PAWN))
+        return false;
+    const int k = king_square(pos, us);
+    uint8_t* board = pos.board;
+    board[from] = EMPTY;
+    board[captured] = EMPTY;
+    board[ep] = static_cast<uint8_t>(make_piece(us, PAWN));
+    bool safe = true;
+    for (int p = first_in(pos, them * 8); p < LIST_END && safe; p = next_in(pos, them * 8, p))
+        if (piece_attacks(pos, p, k)) safe = false;
+    board[ep] = EMPTY;
+    board[captured] = static_cast<uint8_t>(make_piece(them, PAWN));
+    board[from] = static_cast<uint8_t>(make_piece(us, PAWN));
+    return safe;
+}
+
+inline ScoredMove* pawn_captures_and_ep(Position& pos, int p, ScoredMove* list,
+                                        const DeltaEntry* view, bool promote) {
+    const int us = static_cast<int>(pos.side), them = us ^ 1;
+    const int8_t* steps = piece_steps[make_piece(us, PAWN)];
+    for (int i = 0; i < 2; ++i) {
+        const int t = p + steps[i];
+        const int code = pos.board[t];
+        if (is_colour(code, them) && keeps_king_safe(pos, p, t, view)) {
+            if (promote)
+                list = emit_promotions(list, p, t, type_of(code));
+            else
+                list = emit(list, make_move_word(p, t, type_of(code)));
+        }
+    }
+    if (!promote && pos.ep_square) {
+        for (int i = 0; i < 2; ++i) {
+            const int t = p + steps[i];
+            if (t == pos.ep_square && en_passant_is_legal(pos, p))
+                list = emit(list, make_move_word(p, t) | EP_CAPTURE);
+        }
+    }
+    return list;
+}
+
+} // namespace
+
+ScoredMove* gen_pawn_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+    const int us = static_cast<int>(pos.side);
+    const int f = pawn_step[us];
+    const int r = relative_rank(p, us);
+    if (r < 7) {
+        if (pos.board[p + f] == EMPTY) {
+            if (keeps_king_safe(pos, p, p + f, view)) list = emit(list, make_move_word(p, p + f));
+            if (r == 2 && pos.board[p + 2 * f] == EMPTY && keeps_king_safe(pos, p, p + 2 * f, view))
+                list = emit(list, make_move_word(p, p + 2 * f));
+        }
+        return pawn_captures_and_ep(pos, p, list, view, false);
+    }
+    if (pos.board[p + f] == EMPTY && keeps_king_safe(pos, p, p + f, view))
+        list = emit_promotions(list, p, p + f, 0);
+    return pawn_captures_and_ep(pos, p, list, view, true);
+}
+
+ScoredMove* gen_pawn_captures(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+    const int us = static_cast<int>(pos.side);
+    const int f = pawn_step[us];
+    if (relative_rank(p, us) < 7) return pawn_captures_and_ep(pos, p, list, view, false);
+    if (pos.board[p + f] == EMPTY && keeps_king_safe(pos, p, p + f, view))
+        list = emit_promotions(list, p, p + f, 0);
+    return pawn_captures_and_ep(pos, p, list, view, true);
+}
+
+ScoredMove* gen_slider_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+    const int them = static_cast<int>(pos.side) ^ 1;
+    // A piece off every line through its king can go anywhere without a pin test.
+    const bool free = !(view[p].kinds & KIND_QUEEN);
+    for (const int8_t* d = piece_steps[pos.board[p]]; *d; ++d) {
+        int t = p + *d;
+        while (pos.board[t] == EMPTY) {
+            if (free || keeps_king_safe(pos, p, t, view)) list = emit(list, make_move_word(p, t));
+            t += *d;
+        }
+        const int code = pos.board[t];
+        if (is_colour(code, them) && (free || keeps_king_safe(pos, p, t, view)))
+            list = emit(list, make_move_word(p, t, type_of(code)));
+    }
+    return list;
+}
+
+ScoredMove* gen_slider_captures(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+    const int them = static_cast<int>(pos.side) ^ 1;
+    for (const int8_t* d = piece_steps[pos.board[p]]; *d; ++d) {
+        int t = p + *d;
+        while (pos.board[t] == EMPTY) t += *d;
+        const int code = pos.board[t];
+        if (is_colour(code, them) && keeps_king_safe(pos, p, t, view))
+            list = emit(list, make_move_word(p, t, type_of(code)));
+    }
+    return list;
+}
+
+ScoredMove* gen_leaper_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+    const int us = static_cast<int>(pos.side), them = us ^ 1;
+    const int piece = pos.board[p];
+    const bool king = type_of(piece) == KING;
+    for (const int8_t* d = piece_steps[piece]; *d; ++d) {
+        const int t = p + *d;
+        const int code = pos.board[t];
+        if (code != EMPTY && !is_colour(code, them)) continue;
+        // The king's own square still blocks rays here; that is sound only because the
+        // side to move is not in check.
+        if (king ? first_attacker(pos, t, them) == 0 : keeps_king_safe(pos, p, t, view))
+            list = emit(list, make_move_word(p, t, code == EMPTY ? 0 : type_of(code)));
+    }
+    if (!king) return list;
+
+    const int e = SQ_E1 + 112 * us;
+    if (p != e) return list; // rights that do not fit the king's square give no castling
+    const int rook = make_piece(us, ROOK);
+    if (!(pos.castling_lost & (1u << (2 * us))) && pos.board[e + 1] == EMPTY &&
+        first_attacker(pos, e + 1, them) == 0 && pos.board[e + 2] == EMPTY &&
+        first_attacker(pos, e + 2, them) == 0 && pos.board[e + 3] == rook)
+        list = emit(list, make_move_word(p, p + 2) | MOVE_CASTLE);
+    if (!(pos.castling_lost & (1u << (2 * us + 1))) && pos.board[e - 1] == EMPTY &&
+        first_attacker(pos, e - 1, them) == 0 && pos.board[e - 2] == EMPTY &&
+        first_attacker(pos, e - 2, them) == 0 && pos.board[e - 3] == EMPTY &&
+        pos.board[e - 4] == rook)
+        list = emit(list, make_move_word(p, p - 2) | MOVE_CASTLE);
+    return list;
+}
+
+ScoredMove* gen_leaper_captures(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+    const int them = static_cast<int>(pos.side) ^ 1;
+    const int piece = pos.board[p];
+    const bool king = type_of(piece) == KING;
+    for (const int8_t* d = piece_steps[piece]; *d; ++d) {
+        const int t = p + *d;
+        const int code = pos.board[t];
+        if (!is_colour(code, them)) continue;
+        if (king ? first_attacker(pos, t, them) == 0 : keeps_king_safe(pos, p, t, view))
+            list = emit(list, make_move_word(p, t, type_of(code)));
+    }
+    return list;
+}
+
+ScoredMove* gen_moves(Position& pos, ScoredMove* list) {
+    const int us = static_cast<int>(pos.side);
+    const DeltaEntry* view = king_view(king_square(pos, us));
+    for (int p = first_in(pos, us * 8); p < LIST_END; p = next_in(pos, us * 8, p)) {
+        const int code = pos.board[p];
+        if (type_of(code) == PAWN)
+            list = gen_pawn_moves(pos, p, list, view);
+        else if (is_slider[code])
+            list = gen_slider_moves(pos, p, list, view);
+        else
+            list = gen_leaper_moves(pos, p, list, view);
+    }
+    return list;
+}
+
+ScoredMove* gen_captures(Position& pos, ScoredMove* list) {
+    const int us = static_cast<int>(pos.side);
+    const DeltaEntry* view = king_view(king_square(pos, us));
+    for (int p = first_in(pos, us * 8); p < LIST_END; p = next_in(pos, us * 8, p)) {
+        const int code = pos.board[p];
+        if (type_of(code) == PAWN)
+            list = gen_pawn_captures(pos, p, list, view);
+        else if (is_slider[code])
+            list = gen_slider_captures(pos, p, list, view);
+        else
+            list = gen_leaper_captures(pos, p, list, view);
+    }
+    return list;
+}
+
+ScoredMove* gen_king_evasions(Position& pos, ScoredMove* list) {
+    const int them = static_cast<int>(pos.side) ^ 1;
+    const int k = king_square(pos, static_cast<int>(pos.side));
+    for (const int8_t* d = piece_steps[KING]; *d; ++d) {
+        const int t = k + *d;
+        const int code = pos.board[t];
+        if (code != EMPTY && !is_colour(code, them)) continue;
+        // Ignoring the king's own square lets a checking slider's ray run through it.
+        if (!attacked_by_enemy(pos, t, k))
+            list = emit(list, make_move_word(k, t, code == EMPTY ? 0 : type_of(code)));
+    }
+    return list;
+}
+
+ScoredMove* gen_evasions_vs_leaper(Position& pos, int c, ScoredMove* list) {
+    const int us = static_cast<int>(pos.side), them = us ^ 1;
+    const DeltaEntry* view = king_view(king_square(pos, us));
+    const int captured = type_of(pos.board[c]);
+    for (int p = first_in(pos, us * 8 + 7); p < LIST_END; p = next_in(pos, us * 8 + 7, p)) {
+        const int code = pos.board[p];
+        const DeltaEntry& e = delta(p - c);
+        if (!(piece_kind_bit[code] & e.kinds)) continue;
+        int t = p + e.step;
+        while (pos.board[t] == EMPTY) t += e.step;
+        if (t != c || !keeps_king_safe(pos, p, c, view)) continue;
+        if (type_of(code) == PAWN && relative_rank(p, us) == 7)
+            list = emit_promotions(list, p, c, captured);
+        else
+            list = emit(list, make_move_word(p, c, captured));
+    }
+    // The checker may be the pawn that has just advanced two squares.
+    const int ep = pos.ep_square;
+    if (ep && ep - pawn_step[us] == c && pos.board[c] == make_piece(them, PAWN)) {
+        const int8_t* steps = piece_steps[make_piece(us, PAWN)];
+        for (int p = first_in(pos, us * 8 + PAWN); p < LIST_END; p = next_in(pos, us * 8 + PAWN, p))
+            for (int i = 0; i < 2; ++i)
+                if (p + steps[i] == ep && en_passant_is_legal(pos, p))
+                    list = emit(list, make_move_word(p, ep) | EP_CAPTURE);
+    }
+    return list;
+}
+
+ScoredMove* gen_evasions_vs_slider(Position& pos, int c, ScoredMove* list) {
+    const int us = static_cast<int>(pos.side), them = us ^ 1;
+    const int k = king_square(pos, us);
+    const DeltaEntry* v = king_view(k);
+    const int line = v[c].step;
+    // A square answers the check when it is the checker's or lies strictly between the
+    // king and the checker on the checking line.
+    auto answers = [&](int t) { return t == c || (v[t].step == line && (t - k) * (t - c) < 0); };
+    const int f = pawn_step[us];
+
+    for (int p = first_in(pos, us * 8 + 7); p < LIST_END; p = next_in(pos, us * 8 + 7, p)) {
+        const int code = pos.board[p];
+        const int type = type_of(code);
+        if (type == PAWN) {
+            const bool promote = relative_rank(p, us) == 7;
+            if (pos.board[p + f] == EMPTY) {
+                if (answers(p + f) && keeps_king_safe(pos, p, p + f, v))
+                    list = promote ? emit_promotions(list, p, p + f, 0) : emit(list, make_move_word(p, p + f));
+                if (!promote && relative_rank(p, us) == 2 && pos.board[p + 2 * f] == EMPTY &&
+                    answers(p + 2 * f) && keeps_king_safe(pos, p, p + 2 * f, v))
+                    list = emit(list, make_move_word(p, p + 2 * f));
+            }
+            const int8_t* steps = piece_steps[code];
+            for (int i = 0; i < 2; ++i) {
+                const int t = p + steps[i];
+                const int target = pos.board[t];
+                if (!is_colour(target, them) || v[t].step != line || (t - k) * (t - c) > 0) continue;
+                if (!keeps_king_safe(pos, p, t, v)) continue;
+                list = promote ? emit_promotions(list, p, t, type_of(target))
+                               : emit(list, make_move_word(p, t, type_of(target)));
+            }
+        } else if (is_slider[code]) {
+            for (const int8_t* d = piece_steps[code]; *d; ++d) {
+                for (int t = p + *d;; t += *d) {
+                    const int target = pos.board[t];
+                    if (target != EMPTY && !is_colour(target, them)) break;
+                    if (answers(t) && keeps_king_safe(pos, p, t, v))
+                        list = emit(list, make_move_word(p, t, target == EMPTY ? 0 : type_of(target)));
+                    if (target != EMPTY) break;
+                }
+            }
+        } else {
+            for (const int8_t* d = piece_steps[code]; *d; ++d) {
+                const int t = p + *d;
+                const int target = pos.board[t];
+                if (target != EMPTY && !is_colour(target, them)) continue;
+                if (answers(t) && keeps_king_safe(pos, p, t, v))
+                    list = emit(list, make_move_word(p, t, target == EMPTY ? 0 : type_of(target)));
+            }
+        }
+    }
+    return list;
+}
+
+ScoredMove* gen_evasions(Position& pos, ScoredMove* list) {
+    list = gen_king_evasions(pos, list);
+    if (pos.checkers != 1) return list;
+    const int c = pos.checker_sq[0];
+    return is_slider[pos.board[c]] ? gen_evasions_vs_slider(pos, c, list)
+                                   : gen_evasions_vs_leaper(pos, c, list);
+}
+
+bool no_legal_move(Position& pos, int32_t* result) {
+    ScoredMove list[MAX_MOVES];
+    if (gen_legal(pos, list) != list) return false;
+    if (result) *result = pos.checkers ? 5 : 4;
+    return true;
+}
+
+bool is_legal_move(Position& pos, Move move) {
+    ScoredMove list[MAX_MOVES];
+    ScoredMove* end = gen_legal(pos, list);
+    for (ScoredMove* m = list; m != end; ++m)
+        if (same_move(m->move, move)) return true;
+    return false;
+}

@@ -1,0 +1,36 @@
+// Legal move generators: all moves, captures and promotions, and check evasions, each
+// emitting moves in a fixed order (piece-list order, then step order, nearer squares
+// first, promotions queen-rook-bishop-knight).
+#pragma once
+
+#include <cstdint>
+
+#include "board/position.h"
+#include "movegen/attacks.h"
+
+// Side to move not in check.
+ScoredMove* gen_moves(Position& pos, ScoredMove* list);
+ScoredMove* gen_captures(Position& pos, ScoredMove* list);
+// Side to move in check.
+ScoredMove* gen_evasions(Position& pos, ScoredMove* list);
+
+ScoredMove* gen_pawn_moves(Position& pos, int from, ScoredMove* list, const DeltaEntry* view);
+ScoredMove* gen_pawn_captures(Position& pos, int from, ScoredMove* list, const DeltaEntry* view);
+ScoredMove* gen_slider_moves(Position& pos, int from, ScoredMove* list, const DeltaEntry* view);
+ScoredMove* gen_slider_captures(Position& pos, int from, ScoredMove* list, const DeltaEntry* view);
+ScoredMove* gen_leaper_moves(Position& pos, int from, ScoredMove* list, const DeltaEntry* view);
+ScoredMove* gen_leaper_captures(Position& pos, int from, ScoredMove* list, const DeltaEntry* view);
+ScoredMove* gen_king_evasions(Position& pos, ScoredMove* list);
+ScoredMove* gen_evasions_vs_leaper(Position& pos, int checker, ScoredMove* list);
+ScoredMove* gen_evasions_vs_slider(Position& pos, int checker, ScoredMove* list);
+
+// Evasions when in check, otherwise all moves.
+inline ScoredMove* gen_legal(Position& pos, ScoredMove* list) {
+    return pos.checkers ? gen_evasions(pos, list) : gen_moves(pos, list);
+}
+
+// True when the side to move has no legal move; then *result (if given) becomes
+// 5 for checkmate or 4 for stalemate.
+bool no_legal_move(Position& pos, int32_t* result = nullptr);
+// Is a move with this from, to and promotion among the legal moves?
+bool is_legal_move(Position& pos, Move move);

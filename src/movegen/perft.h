@@ -1,0 +1,17 @@
+// Move-tree counting to check and time the generators and make/unmake.
+#pragma once
+
+#include <cstdint>
+
+#include "board/position.h"
+
+// Deepest perft the console accepts; the list area holds this many levels.
+constexpr int MAX_PERFT_DEPTH = 20;
+
+// Cumulative count: the moves generated at every node from the root down to depth 1
+// (the last level is counted without being made). list is the first free entry of an
+// area with room for depth * MAX_MOVES entries.
+uint64_t perft(Position& pos, int depth, ScoredMove* list);
+
+// Ordinary leaf count at exactly this depth (what perft tables list).
+uint64_t perft_leaves(Position& pos, int depth, ScoredMove* list);

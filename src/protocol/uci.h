@@ -1,0 +1,4 @@
+// The UCI dialogue.
+#pragma once
+
+void uci_loop();

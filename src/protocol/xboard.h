@@ -1,0 +1,4 @@
+// The XBoard/CECP dialogue.
+#pragma once
+
+void xboard_loop();

@@ -1,0 +1,24 @@
+// Quiescence search and the per-node bookkeeping shared with the alpha-beta search:
+// node entry (with the input and clock poll), the principal-variation table and the
+// insufficient-material draw.
+#pragma once
+
+#include <cstdint>
+
+#include "board/position.h"
+
+constexpr uint32_t POLL_INTERVAL = 16384;
+
+extern uint32_t node_count;
+extern uint32_t poll_counter;
+// Row p: the best line from the node at ply p, ended by 0.
+extern Move pv_table[MAX_PLY + 2][MAX_PLY + 2];
+
+// A front end may take over the input test of the node poll (UCI answers some lines
+// during the search). It returns true when the search must stop.
+extern bool (*input_poll_hook)();
+
+int quiesce(Position& pos, int alpha, int beta, ScoredMove* list, int ply, int follow_pv);
+void enter_node(Position& pos, int ply);
+void update_pv(Move move, int ply);
+bool insufficient_material(const Position& pos);

@@ -1,0 +1,44 @@
+// Iterative deepening at the root, time allotment and the search's limits.
+#pragma once
+
+#include <cstdint>
+
+#include "board/position.h"
+
+// Room for the lists of a whole search line: MAX_PLY + 2 nodes of the longest list.
+constexpr int LIST_STACK_SIZE = (MAX_PLY + 4) * MAX_MOVES;
+
+constexpr int32_t STATUS_IDLE = 0;
+constexpr int32_t STATUS_STOP = 1;
+constexpr int32_t STATUS_RUNNING = 2;
+
+extern ScoredMove root_moves[MAX_MOVES];
+extern Move best_move;
+extern int32_t best_score;
+extern Move ponder_move;
+extern int32_t search_status;
+
+extern uint32_t search_start_ms;
+extern int32_t time_for_move_ms;
+extern int32_t engine_clock_cs;   // 0 until a front end gives a clock
+extern uint8_t moves_per_control;
+extern uint8_t time_control_kind; // 0 whole game on the clock, 1 conventional controls
+// True once a front end has given a clock: only then does the node poll watch it.
+extern bool clock_given;
+
+// Limits that a front end or the benchmark may set for one search (0 = none).
+struct SearchLimits {
+    int depth;            // deepest iteration
+    uint32_t nodes;       // stop once this many nodes were visited
+    int32_t movetime_ms;  // stop once this much time has passed
+    bool infinite;        // no time stops at all (until told)
+};
+extern SearchLimits search_limits;
+// Set by the root once its first move of the first iteration has a score; before that
+// no abort is honoured, so every decision has a searched move.
+extern bool root_has_move;
+
+void root_search(Position& pos);
+int32_t allot_time(const Position& pos);
+bool iteration_time_up(int32_t extra);
+bool clock_panic();

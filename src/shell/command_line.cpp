@@ -1,0 +1,49 @@
+#include "shell/command_line.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/make_move.h"
+#include "game/new_game.h"
+#include "movegen/movegen.h"
+#include "movegen/perft.h"
+#include "shell/notation.h"
+
+namespace {
+
+ScoredMove area[(MAX_PERFT_DEPTH + 1) * MAX_MOVES];
+
+// Leaf counts per root move, to pin a perft failure to one move.
+int divide(const char* fen, int depth) {
+    if (!set_position(fen)) {
+        std::printf("Illegal position\n");
+        return 1;
+    }
+    if (depth < 1) depth = 1;
+    if (depth > MAX_PERFT_DEPTH) depth = MAX_PERFT_DEPTH;
+    Position& pos = game_position;
+    ScoredMove* end = gen_legal(pos, area);
+    uint64_t total = 0;
+    for (ScoredMove* m = area; m != end; ++m) {
+        Undo undo;
+        make_move(pos, m->move, undo);
+        const uint64_t n = perft_leaves(pos, depth - 1, end);
+        unmake_move(pos, m->move, undo);
+        char text[6] = {};
+        move_to_text(m->move, text);
+        if (char c = promotion_letter(m->move)) text[4] = c;
+        std::printf("%s %llu\n", text, static_cast<unsigned long long>(n));
+        total += n;
+    }
+    std::printf("\nNodes searched: %llu\n", static_cast<unsigned long long>(total));
+    return 0;
+}
+
+} // namespace
+
+int run_command_line(int argc, char** argv) {
+    if (!std::strcmp(argv[1], "divide") && argc >= 4) return divide(argv[2], std::atoi(argv[3]));
+    std::printf("Usage: kelvorante [bench | divide \"<fen>\" <depth>]\n");
+    return 2;
+}

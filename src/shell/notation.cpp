@@ -1,0 +1,69 @@
+#include "shell/notation.h"
+
+int text_to_square(const char* text) {
+    if (text[0] < 'a' || text[0] > 'h') return -1;
+    if (text[1] < '1' || text[1] > '8') return -1;
+    return 64 + 16 * (text[1] - '1') + (text[0] - 'a');
+}
+
+void square_to_text(char rank_digit, char file_digit, char* out) {
+    out[0] = static_cast<char>(file_digit + 49);
+    out[1] = static_cast<char>(rank_digit + 1);
+}
+
+void move_to_text(Move move, char* out) {
+    const int squares[2] = {move_from(move), move_to(move)};
+    for (int i = 0; i < 2; ++i) {
+        out[2 * i] = static_cast<char>('a' + (squares[i] % 16));
+        out[2 * i + 1] = static_cast<char>('1' + ((squares[i] - 64) >> 4));
+    }
+    out[4] = '\0';
+}
+
+Move text_to_move(const Position& pos, const char* text) {
+    const int from = text_to_square(text);
+    if (from < 0) return 0;
+    const int to = text_to_square(text + 2);
+    if (to < 0) return 0;
+    const int mover = pos.board[from], target = pos.board[to];
+    int captured = type_of(target);
+    if (target == EMPTY) captured = 0;
+    int promo = 0;
+    Move flags = 0;
+    if (type_of(mover) == PAWN && mover != EMPTY) {
+        const int r = pos.side == BLACK ? 12 - from / 16 : from / 16 - 3;
+        if (r == 7) {
+            switch (text[4]) {
+            case 'q': promo = QUEEN; break;
+            case 'r': promo = ROOK; break;
+            case 'b': promo = BISHOP; break;
+            case 'n': promo = KNIGHT; break;
+            default: break;
+            }
+        }
+        if (((to ^ from) & 15) != 0 && target == EMPTY) {
+            flags |= MOVE_EP;
+            captured = PAWN;
+        }
+    } else if (type_of(mover) == KING && (to - from == 2 || from - to == 2)) {
+        flags |= MOVE_CASTLE;
+    }
+    return make_move_word(from, to, captured, promo) | flags;
+}
+
+void text_to_book_digits(const char* text, char* out) {
+    out[0] = static_cast<char>(text[1] - 1);
+    out[1] = static_cast<char>(text[0] - 49);
+    out[2] = static_cast<char>(text[3] - 1);
+    out[3] = static_cast<char>(text[2] - 49);
+}
+
+char promotion_letter(Move move) {
+    switch (move_promo(move)) {
+    case QUEEN: return 'q';
+    case ROOK: return 'r';
+    case BISHOP: return 'b';
+    case KNIGHT: return 'n';
+    default: return 0;
+    }
+}

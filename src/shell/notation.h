@@ -1,0 +1,19 @@
+// Move text: coordinate notation (e2e4, e7e8q) and the opening book's digit form
+// (from-rank, from-file, to-rank, to-file, each '0'..'7').
+#pragma once
+
+#include "board/position.h"
+
+// Square named by the first two characters, or -1.
+int text_to_square(const char* text);
+// Writes the file letter and rank character for a digit pair (no terminator).
+void square_to_text(char rank_digit, char file_digit, char* out);
+// Four characters and a terminator; no promotion letter.
+void move_to_text(Move move, char* out);
+// Builds a move from coordinate text in the context of the position (no legality test).
+// An unreadable square gives a move that matches no legal move.
+Move text_to_move(const Position& pos, const char* text);
+// Book digit form of coordinate text's first four characters (no terminator written).
+void text_to_book_digits(const char* text, char* out);
+// Promotion letter of a move ("q", "r", "b", "n"), or 0.
+char promotion_letter(Move move);

@@ -1,0 +1,31 @@
+#include "shell/platform.h"
+
+#include <ctime>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace {
+uint32_t rand_state = 1;
+}
+
+uint32_t tick_ms() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<uint32_t>(static_cast<uint64_t>(ts.tv_sec) * 1000u +
+                                 static_cast<uint64_t>(ts.tv_nsec) / 1000000u);
+}
+
+bool current_directory(char* buf, size_t size) { return getcwd(buf, size) != nullptr; }
+
+uint32_t time_of_day_seed() {
+    timeval tv;
+    gettimeofday(&tv, nullptr);
+    return static_cast<uint32_t>(tv.tv_sec % 30) * 1000u + static_cast<uint32_t>(tv.tv_usec / 1000);
+}
+
+int c_rand() {
+    rand_state = rand_state * 214013u + 2531011u;
+    return static_cast<int>((rand_state >> 16) & 0x7FFF);
+}
+
+void c_srand(uint32_t seed) { rand_state = seed; }
