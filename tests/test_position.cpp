@@ -1,0 +1,35 @@
+#include "test_position.h"
+
+#include "board/make_move.h"
+#include "board/zobrist.h"
+#include "game/new_game.h"
+#include "movegen/movegen.h"
+#include "shell/notation.h"
+
+namespace {
+Undo play_undo[HISTORY_SIZE];
+}
+
+bool setup(const std::string& fen) {
+    static bool keys_ready = false;
+    if (!keys_ready) {
+        init_zobrist_keys();
+        keys_ready = true;
+    }
+    return set_position(fen.c_str());
+}
+
+std::string move_text(Move move) {
+    char text[6] = {};
+    move_to_text(move, text);
+    if (char c = promotion_letter(move)) text[4] = c;
+    return text;
+}
+
+bool play(const std::string& text) {
+    Position& pos = game_position;
+    Move m = text_to_move(pos, text.c_str());
+    if (!is_legal_move(pos, m)) return false;
+    make_move(pos, m, play_undo[pos.ply]);
+    return true;
+}

@@ -1,0 +1,14 @@
+// Helpers for tests that work on the engine's one position.
+#pragma once
+
+#include <string>
+
+#include "board/position.h"
+
+// Zobrist keys are filled once per test process, then the FEN is set up.
+// Fails the calling test (returns false) when the engine refuses the position.
+bool setup(const std::string& fen);
+// Coordinate text of a move, with the promotion letter.
+std::string move_text(Move move);
+// Plays a legal move given as coordinate text; false if it is not legal.
+bool play(const std::string& text);
