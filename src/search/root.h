@@ -31,12 +31,13 @@ struct SearchLimits {
     int depth;            // deepest iteration
     uint32_t nodes;       // stop once this many nodes were visited
     int32_t movetime_ms;  // stop once this much time has passed
-    bool infinite;        // no time stops at all (until told)
+    bool untimed;         // no clock, allotment or movetime stops
 };
 extern SearchLimits search_limits;
 // Set by the root once its first move of the first iteration has a score; before that
 // no abort is honoured, so every decision has a searched move.
 extern bool root_has_move;
+extern bool stop_pending;
 
 void root_search(Position& pos);
 int32_t allot_time(const Position& pos);

@@ -6,6 +6,7 @@
 
 #include "board/make_move.h"
 #include "eval/eval_bench.h"
+#include "search/bench.h"
 #include "game/new_game.h"
 #include "movegen/movegen.h"
 #include "movegen/perft.h"
@@ -44,8 +45,9 @@ int divide(const char* fen, int depth) {
 } // namespace
 
 int run_command_line(int argc, char** argv) {
+    if (!std::strcmp(argv[1], "bench")) return run_bench(argc >= 3 ? std::atoi(argv[2]) : BENCH_DEPTH);
     if (!std::strcmp(argv[1], "evalbench")) return run_eval_bench();
     if (!std::strcmp(argv[1], "divide") && argc >= 4) return divide(argv[2], std::atoi(argv[3]));
-    std::printf("Usage: kelvorante [bench | evalbench | divide \"<fen>\" <depth>]\n");
+    std::printf("Usage: kelvorante [bench [depth] | evalbench | divide \"<fen>\" <depth>]\n");
     return 2;
 }

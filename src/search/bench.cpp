@@ -1,0 +1,84 @@
+#include "search/bench.h"
+
+#include <cstdio>
+
+#include "game/new_game.h"
+#include "game/think.h"
+#include "search/quiesce.h"
+#include "search/report.h"
+#include "search/root.h"
+#include "shell/notation.h"
+#include "shell/platform.h"
+
+namespace {
+
+const char* const BENCH_POSITIONS[] = {
+    "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1",
+    "r2q1rk1/pP1p2pp/Q4n2/bbp1p3/Np6/1B3NBn/pPPP1PPP/R3K2R b KQ - 0 1",
+    "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8",
+    "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10",
+    "rnbqkb1r/1p2pppp/p2p1n2/8/3NP3/2N5/PPP2PPP/R1BQKB1R w KQkq - 0 6",
+    "rnbqk2r/ppp1bppp/4pn2/3p2B1/2PP4/2N5/PP2PPPP/R2QKBNR w KQkq - 4 5",
+    "r1bqkbnr/1ppp1ppp/p1n5/1B2p3/4P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 0 4",
+    "rnbq1rk1/ppp1ppbp/3p1np1/8/2PPP3/2N2N2/PP3PPP/R1BQKB1R w KQ - 1 6",
+    "rnbqkbnr/ppp2ppp/4p3/3pP3/3P4/8/PPP2PPP/RNBQKBNR b KQkq - 0 3",
+    "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R1BQKB1R w KQ - 0 8",
+    "r2qr1k1/1b1nbppp/p2ppn2/1p6/3NPP2/1BN1B3/PPP1Q1PP/R4RK1 w - - 0 12",
+    "2r2rk1/pp1bqppp/2n1pn2/3p4/3P4/2PBPN2/P2N1PPP/R2Q1RK1 w - - 0 12",
+    "r1b2rk1/2qnbppp/p2ppn2/1p6/3NP3/1BN1B3/PPP1QPPP/2KR3R w - - 0 11",
+    "3r1rk1/p4ppp/2p1bq2/2p5/4P3/2NP1Q2/PPP3PP/3R1RK1 b - - 0 18",
+    "6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1",
+    "8/8/4k3/8/4PK2/8/8/r6R w - - 0 1",
+    "8/5pk1/6p1/7p/7P/6P1/5PK1/8 w - - 0 1",
+    "8/8/8/3k4/8/3K4/3P4/8 w - - 0 1",
+    "4k3/8/8/8/8/8/4P3/4K3 b - - 0 1",
+    "8/8/2k5/5q2/5n2/8/5K2/8 b - - 0 1",
+    "4k3/4r3/8/8/1n6/n7/PP2R3/4K3 w - - 0 1",
+    "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1",
+    "2K2r2/4P3/8/8/8/8/8/3k4 w - - 0 1",
+    "r3k2r/1b4bq/8/8/8/8/7B/R3K2R w KQkq - 0 1",
+    "r1bqkbnr/pp1ppppp/2n5/2p5/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3",
+    "2kr3r/ppp2ppp/2n5/2b1p3/4P1b1/2NP1N2/PPP2PPP/R1B1KB1R w KQ - 2 9",
+    "r1bqk2r/pppp1ppp/2n2n2/2b1p3/2B1P3/3P1N2/PPP2PPP/RNBQK2R w KQkq - 1 5",
+};
+
+} // namespace
+
+int run_bench(int depth) {
+    report_enabled = false;
+    uint64_t total = 0;
+    const uint32_t start = tick_ms();
+    int index = 0;
+    for (const char* fen : BENCH_POSITIONS) {
+        ++index;
+        if (!set_position(fen)) {
+            std::printf("Position %d: refused\n", index);
+            return 1;
+        }
+        search_limits = SearchLimits{depth, 0, 0, true};
+        node_count = 0;
+        best_move = MOVE_NONE;
+        best_score = -SCORE_MATE;
+        time_for_move_ms = 0;
+        search_start_ms = tick_ms();
+        search_status = STATUS_RUNNING;
+        root_search(game_position);
+        search_status = STATUS_IDLE;
+        char text[6] = {};
+        move_to_text(best_move, text);
+        if (char c = promotion_letter(best_move)) text[4] = c;
+        std::printf("Position %2d: best %s score %d nodes %u\n", index, best_move ? text : "none",
+                    best_score, node_count);
+        total += node_count;
+    }
+    const uint32_t elapsed = tick_ms() - start;
+    std::printf("\nNodes searched: %llu\n", static_cast<unsigned long long>(total));
+    std::printf("Nodes/second: %llu\n",
+                static_cast<unsigned long long>(total * 1000 / (elapsed ? elapsed : 1)));
+    search_limits = SearchLimits{};
+    report_enabled = true;
+    return 0;
+}

@@ -1,0 +1,184 @@
+#include "search/ordering.h"
+
+#include <cstring>
+
+#include "board/history.h"
+#include "eval/terms.h"
+#include "movegen/attacks.h"
+
+Move killer1[MAX_PLY + 2];
+Move killer2[MAX_PLY + 2];
+int32_t history_scores[2][64][64];
+CutoffStat cutoff_stats[64][64][16];
+
+namespace {
+// Value of whatever occupies a cell; 0 for empty and border cells.
+inline int value_at(int code) { return code < 16 ? piece_value[code] : 0; }
+} // namespace
+
+void clear_history_scores() { std::memset(history_scores, 0, sizeof history_scores); }
+void clear_cutoff_stats() { std::memset(cutoff_stats, 0, sizeof cutoff_stats); }
+
+void score_moves(const Position& pos, ScoredMove* list_end, int count, int ply, Move order_move) {
+    const int us = static_cast<int>(pos.side);
+    const int previous_to = ply > 0 ? move_to(game_history[pos.ply - 1].move) : -1;
+    for (ScoredMove* m = list_end - count; m != list_end; ++m) {
+        const Move move = m->move;
+        const int from = move_from(move), to = move_to(move);
+        if (order_move && same_move(move, order_move)) {
+            m->score = 1000000000;
+            continue;
+        }
+        if (move_promo(move) == QUEEN) {
+            const int s = see(pos, from, to);
+            if (s >= 0) {
+                m->score = 100000000 + piece_value[move_captured(move)];
+                continue;
+            }
+        }
+        if (move_captured(move)) {
+            const int s = see(pos, from, to);
+            if (ply > 0 && s > 0 && to == previous_to)
+                m->score = 100000000 + s;
+            else if (s >= 0)
+                m->score = 90000000 + s;
+            else
+                m->score = s;
+            continue;
+        }
+        if (move == killer1[ply])
+            m->score = 90000000;
+        else if (move == killer2[ply])
+            m->score = 89999999;
+        else if (ply >= 2 && move == killer1[ply - 2])
+            m->score = 89999998;
+        else if (ply >= 2 && move == killer2[ply - 2])
+            m->score = 89999997;
+        else
+            m->score = history_scores[us][sq64(from)][sq64(to)];
+    }
+}
+
+void score_captures(Position& pos, ScoredMove* list_end, int count, int ply, Move order_move) {
+    const int previous_to = ply > 0 ? move_to(game_history[pos.ply - 1].move) : -1;
+    for (ScoredMove* m = list_end - count; m != list_end; ++m) {
+        const Move move = m->move;
+        const int from = move_from(move), to = move_to(move);
+        if (order_move && same_move(move, order_move))
+            m->score = 100000000;
+        else if (move_promo(move) == QUEEN && see(pos, from, to) >= 0)
+            m->score = 10000000 + piece_value[move_captured(move)];
+        else if (move_captured(move)) {
+            if (ply > 0 && to == previous_to)
+                m->score = 10000000 - piece_value[pos.board[from]];
+            else
+                m->score = piece_value[move_captured(move)] - piece_value[pos.board[from]] + 9000000;
+        } else
+            m->score = 0;
+    }
+}
+
+void pick_next_move(ScoredMove* cur, ScoredMove* end) {
+    ScoredMove* best = cur;
+    for (ScoredMove* m = cur + 1; m < end; ++m)
+        if (m->score > best->score) best = m;
+    if (best != cur) {
+        const ScoredMove t = *cur;
+        *cur = *best;
+        *best = t;
+    }
+}
+
+namespace {
+
+struct AttackerList {
+    int squares[16];
+    int count = 0;
+    int next = 0;
+};
+
+// Insert keeping ascending piece values from index `from_index` on (stable for equals).
+void insert_sorted(AttackerList& list, const Position& pos, int sq, int from_index) {
+    if (list.count >= 16) return;
+    int i = list.count++;
+    const int v = value_at(pos.board[sq]);
+    while (i > from_index && value_at(pos.board[list.squares[i - 1]]) > v) {
+        list.squares[i] = list.squares[i - 1];
+        --i;
+    }
+    list.squares[i] = sq;
+}
+
+} // namespace
+
+int see(const Position& pos, int from, int to) {
+    const int us = static_cast<int>(pos.side);
+    AttackerList lists[2];
+    lists[us].squares[0] = from;
+    lists[us].count = 1;
+    for (int c = 0; c < 2; ++c) {
+        for (int p = first_in(pos, c * 8); p < LIST_END; p = next_in(pos, c * 8, p)) {
+            if (p == from || !piece_attacks(pos, p, to)) continue;
+            // The side to move's first entry stays in front; the rest ascend by value.
+            insert_sorted(lists[c], pos, p, c == us ? 1 : 0);
+        }
+    }
+
+    int s = us;
+    int v = value_at(pos.board[to]);
+    int balance = 0;
+    while (lists[s].next < lists[s].count) {
+        const int a = lists[s].squares[lists[s].next++];
+        balance += s == us ? v : -v;
+        const DeltaEntry& line = delta(a - to);
+        if (line.kinds & KIND_QUEEN) {
+            // A slider behind the capturer joins the exchange.
+            int y = a - line.step;
+            while (pos.board[y] == EMPTY) y -= line.step;
+            const int code = pos.board[y];
+            if ((piece_kind_bit[code] & (KIND_BISHOP | KIND_ROOK | KIND_QUEEN) & delta(y - to).kinds) &&
+                (is_colour(code, WHITE) || is_colour(code, BLACK))) {
+                AttackerList& owner = lists[colour_of(code)];
+                insert_sorted(owner, pos, y, owner.next);
+            }
+        }
+        if (v == 1600) break;
+        s ^= 1;
+        v = value_at(pos.board[a]);
+    }
+    return balance;
+}
+
+void update_killers(Move move, int ply) {
+    if (!move_is_quiet(move) || move == killer1[ply]) return;
+    killer2[ply] = killer1[ply];
+    killer1[ply] = move;
+}
+
+bool late_move_prunable(const Position& pos, Move move) {
+    if (!move_is_quiet(move)) return false;
+    const int from = move_from(move), to = move_to(move);
+    const int piece = pos.board[from];
+    if (type_of(piece) == PAWN && is_passed(pos, static_cast<int>(pos.side), to)) return false;
+    const CutoffStat& st = cutoff_stats[sq64(from)][sq64(to)][piece];
+    return 3 * st.cut_count < st.fail_count;
+}
+
+bool late_move_reducible(const Position& pos, Move move) {
+    if (!move_is_quiet(move)) return false;
+    const int from = move_from(move), to = move_to(move);
+    const int piece = pos.board[to];
+    if (type_of(piece) == PAWN && is_passed(pos, colour_of(piece), to)) return false;
+    const CutoffStat& st = cutoff_stats[sq64(from)][sq64(to)][piece];
+    return st.cut_count <= 3 * st.fail_count;
+}
+
+void record_cutoff(const Position& pos, Move cut_move, const Move* tried, int tried_count) {
+    if (!move_is_quiet(cut_move)) return;
+    auto stat = [&](Move m) -> CutoffStat& {
+        return cutoff_stats[sq64(move_from(m))][sq64(move_to(m))][pos.board[move_from(m)]];
+    };
+    ++stat(cut_move).cut_count;
+    for (int i = 0; i < tried_count && tried[i] != cut_move; ++i)
+        if (move_is_quiet(tried[i])) ++stat(tried[i]).fail_count;
+}

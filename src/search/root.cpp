@@ -1,0 +1,161 @@
+#include "search/root.h"
+
+#include <cstdlib>
+
+#include "board/make_move.h"
+#include "game/think.h"
+#include "movegen/movegen.h"
+#include "search/ordering.h"
+#include "search/quiesce.h"
+#include "search/report.h"
+#include "search/search.h"
+#include "shell/platform.h"
+#include "shell/settings.h"
+
+ScoredMove root_moves[MAX_MOVES];
+Move best_move;
+int32_t best_score;
+Move ponder_move;
+int32_t search_status;
+
+uint32_t search_start_ms;
+int32_t time_for_move_ms;
+int32_t engine_clock_cs;
+uint8_t moves_per_control;
+uint8_t time_control_kind;
+bool clock_given;
+SearchLimits search_limits;
+bool root_has_move;
+bool stop_pending;
+
+namespace {
+
+ScoredMove list_stack[LIST_STACK_SIZE];
+int changes[MAX_PLY + 1];
+int mate_iterations;
+
+void prescore_root_move(Position& pos, ScoredMove* list_end, Move move, int index) {
+    Undo undo;
+    make_move(pos, move, undo);
+    root_moves[index] = {move, -quiesce(pos, -SCORE_INFINITE, SCORE_INFINITE, list_end, 1, 0)};
+    unmake_move(pos, move, undo);
+}
+
+void sort_root_moves(int n) {
+    for (int i = 0; i < n - 1; ++i)
+        for (int j = i + 1; j < n; ++j)
+            if (root_moves[j].score > root_moves[i].score) {
+                const ScoredMove t = root_moves[i];
+                root_moves[i] = root_moves[j];
+                root_moves[j] = t;
+            }
+    pv_table[0][0] = root_moves[0].move;
+    pv_table[0][1] = MOVE_NONE;
+}
+
+// The same extensions as inside the tree: check, the last piece captured, a pawn on the
+// seventh rank.
+int root_extension(const Position& pos, Move move, int mover) {
+    const int cap = move_captured(move), to = move_to(move);
+    if (pos.checkers) return 1;
+    if (cap && cap != PAWN && officer_count == 0) return 1;
+    if (pos.board[to] == make_piece(mover, PAWN) && relative_rank(to, mover) == 7) return 1;
+    return 0;
+}
+
+} // namespace
+
+void root_search(Position& pos) {
+    clear_history_scores();
+    mate_iterations = 0;
+    root_has_move = false;
+    stop_pending = false;
+
+    ScoredMove* end = gen_legal(pos, list_stack);
+    const int n = static_cast<int>(end - list_stack);
+    for (int i = 0; i < n; ++i) prescore_root_move(pos, end, list_stack[i].move, i);
+    if (n == 0) {
+        if (!pos.checkers) game_result = RESULT_STALEMATE;
+        return;
+    }
+
+    const int us = static_cast<int>(pos.side);
+    for (int d = 1; d < MAX_PLY; ++d) {
+        if (search_limits.depth > 0 && d > search_limits.depth) break;
+        changes[d] = 0;
+        int alpha = -SCORE_INFINITE, best = -SCORE_INFINITE;
+        enter_node(pos, 0);
+        sort_root_moves(n);
+        for (int i = 0; i < n; ++i) {
+            const Move move = root_moves[i].move;
+            Undo undo;
+            make_move(pos, move, undo);
+            const int x = root_extension(pos, move, us);
+            int v;
+            if (i == 0) {
+                v = -search(pos, -SCORE_INFINITE, SCORE_INFINITE, d - 1 + x, 1, end, 1, 1, 0);
+            } else {
+                v = -search(pos, -alpha - 1, -alpha, d - 1 + x, 1, end, 1, 0, 0);
+                if (v > alpha && v < SCORE_INFINITE && search_status != STATUS_STOP)
+                    v = -search(pos, -SCORE_INFINITE, -alpha, d - 1 + x, 1, end, 1, 0, 0);
+            }
+            unmake_move(pos, move, undo);
+            if (search_status == STATUS_STOP) return;
+            if (v > alpha) {
+                alpha = best = v;
+                update_pv(move, 0);
+                ponder_move = pv_table[0][1];
+                best_move = move;
+                best_score = v;
+                if (i > 1) ++changes[d];
+                report_progress(d, v);
+                root_moves[i].score = v;
+            } else {
+                root_moves[i].score = -SCORE_INFINITE;
+            }
+            if (!root_has_move) {
+                // From here on a stop can be honoured: the decision has a searched move.
+                root_has_move = true;
+                if (stop_pending) search_status = STATUS_STOP;
+            }
+        }
+        if (search_status == STATUS_STOP) return;
+        if (std::abs(best) >= 999800) ++mate_iterations;
+
+        if (!pondering) {
+            if (n == 1) break;
+            if (d >= 3 && mate_iterations >= 2) break;
+            const int32_t extra = d <= 5 ? 0
+                                         : changes[d - 1] * (time_for_move_ms / 6) +
+                                               changes[d] * (time_for_move_ms / 3);
+            if (!search_limits.untimed && iteration_time_up(extra)) break;
+        }
+    }
+}
+
+int32_t allot_time(const Position& pos) {
+    if (protocol_mode == MODE_CONSOLE) return 2000;
+    if (pondering) return 10000000;
+    // A level of 256 moves keeps 0 in eight bits; plan as for the whole game then.
+    const int n = moves_per_control ? moves_per_control : 30;
+    if (time_control_kind == 0) {
+        if (engine_clock_cs < 100) return 1;
+        return engine_clock_cs * 10 / n;
+    }
+    const int g = static_cast<int>(pos.ply);
+    const int h = pos.side == WHITE ? g / 2 : (g - 1) / 2;
+    const uint8_t k = static_cast<uint8_t>(h / n + 1);
+    int moves_left = k * n - h;
+    if (moves_left < 1) moves_left = 1;
+    int32_t allotment = engine_clock_cs * 10 / moves_left;
+    if (g % n == (pos.side == WHITE ? n - 2 : n - 1)) allotment -= 2000;
+    return allotment < 0 ? 1 : allotment;
+}
+
+bool iteration_time_up(int32_t extra) {
+    return static_cast<int32_t>(tick_ms() - search_start_ms) > ((time_for_move_ms + extra) * 5) / 8;
+}
+
+bool clock_panic() {
+    return static_cast<int32_t>(tick_ms() - search_start_ms) > engine_clock_cs * 10 - 1000;
+}
