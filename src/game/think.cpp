@@ -69,7 +69,8 @@ void think(Position& pos) {
     if (!from_book) {
         best_move = MOVE_NONE;
         best_score = -SCORE_MATE;
-        time_for_move_ms = allot_time(pos);
+        // A fixed time per move, where a front end asked for one, replaces the allotment.
+        time_for_move_ms = search_limits.movetime_ms > 0 ? search_limits.movetime_ms : allot_time(pos);
         search_start_ms = tick_ms();
         search_status = STATUS_RUNNING;
         root_search(pos);
