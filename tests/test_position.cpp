@@ -4,6 +4,7 @@
 #include "board/zobrist.h"
 #include "game/new_game.h"
 #include "movegen/movegen.h"
+#include "shell/platform.h"
 #include "shell/notation.h"
 
 namespace {
@@ -13,6 +14,8 @@ Undo play_undo[HISTORY_SIZE];
 bool setup(const std::string& fen) {
     static bool keys_ready = false;
     if (!keys_ready) {
+        // The keys come from the generator's initial state, whatever ran before.
+        c_srand(1);
         init_zobrist_keys();
         keys_ready = true;
     }

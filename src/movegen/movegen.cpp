@@ -64,23 +64,92 @@ inline ScoredMove* pawn_captures_and_ep(Position& pos, int p, ScoredMove* list,
     return list;
 }
 
-} // namespace
+// A piece off every line through its own king cannot uncover a check by moving.
+inline bool off_king_lines(int p, const DeltaEntry* view) { return !(view[p].kinds & KIND_QUEEN); }
 
-ScoredMove* gen_pawn_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+inline ScoredMove* pawn_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
     const int us = static_cast<int>(pos.side);
     const int f = pawn_step[us];
     const int r = relative_rank(p, us);
+    const bool free = off_king_lines(p, view);
     if (r < 7) {
         if (pos.board[p + f] == EMPTY) {
-            if (keeps_king_safe(pos, p, p + f, view)) list = emit(list, make_move_word(p, p + f));
-            if (r == 2 && pos.board[p + 2 * f] == EMPTY && keeps_king_safe(pos, p, p + 2 * f, view))
+            if (free || keeps_king_safe(pos, p, p + f, view)) list = emit(list, make_move_word(p, p + f));
+            if (r == 2 && pos.board[p + 2 * f] == EMPTY && (free || keeps_king_safe(pos, p, p + 2 * f, view)))
                 list = emit(list, make_move_word(p, p + 2 * f));
         }
         return pawn_captures_and_ep(pos, p, list, view, false);
     }
-    if (pos.board[p + f] == EMPTY && keeps_king_safe(pos, p, p + f, view))
+    if (pos.board[p + f] == EMPTY && (free || keeps_king_safe(pos, p, p + f, view)))
         list = emit_promotions(list, p, p + f, 0);
     return pawn_captures_and_ep(pos, p, list, view, true);
+}
+
+inline ScoredMove* slider_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+    const int them = static_cast<int>(pos.side) ^ 1;
+    const bool free = off_king_lines(p, view);
+    for (const int8_t* d = piece_steps[pos.board[p]]; *d; ++d) {
+        const int step = *d;
+        int t = p + step;
+        while (pos.board[t] == EMPTY) {
+            if (free || keeps_king_safe(pos, p, t, view)) list = emit(list, make_move_word(p, t));
+            t += step;
+        }
+        const int code = pos.board[t];
+        if (is_colour(code, them) && (free || keeps_king_safe(pos, p, t, view)))
+            list = emit(list, make_move_word(p, t, type_of(code)));
+    }
+    return list;
+}
+
+// Is sq attacked by a piece of colour? Pawns are looked up by square, the other pieces
+// walked by type list.
+inline bool attacked_by(const Position& pos, int sq, int colour) {
+    const int pawn = make_piece(colour, PAWN);
+    const int behind = sq - pawn_step[colour];
+    if (pos.board[behind - 1] == pawn || pos.board[behind + 1] == pawn) return true;
+    for (int type = KNIGHT; type <= KING; ++type) {
+        const int list = colour * 8 + type;
+        for (int p = first_in(pos, list); p < LIST_END; p = next_in(pos, list, p))
+            if (piece_attacks(pos, p, sq)) return true;
+    }
+    return false;
+}
+
+inline ScoredMove* leaper_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+    const int us = static_cast<int>(pos.side), them = us ^ 1;
+    const int piece = pos.board[p];
+    const bool king = type_of(piece) == KING;
+    const bool free = !king && off_king_lines(p, view);
+    for (const int8_t* d = piece_steps[piece]; *d; ++d) {
+        const int t = p + *d;
+        const int code = pos.board[t];
+        if (code != EMPTY && !is_colour(code, them)) continue;
+        // The king's own square still blocks rays here; that is sound only because the
+        // side to move is not in check.
+        if (king ? !attacked_by(pos, t, them) : (free || keeps_king_safe(pos, p, t, view)))
+            list = emit(list, make_move_word(p, t, code == EMPTY ? 0 : type_of(code)));
+    }
+    if (!king) return list;
+
+    const int e = SQ_E1 + 112 * us;
+    if (p != e) return list; // rights that do not fit the king's square give no castling
+    const int rook = make_piece(us, ROOK);
+    if (!(pos.castling_lost & (1u << (2 * us))) && pos.board[e + 1] == EMPTY &&
+        !attacked_by(pos, e + 1, them) && pos.board[e + 2] == EMPTY && !attacked_by(pos, e + 2, them) &&
+        pos.board[e + 3] == rook)
+        list = emit(list, make_move_word(p, p + 2) | MOVE_CASTLE);
+    if (!(pos.castling_lost & (1u << (2 * us + 1))) && pos.board[e - 1] == EMPTY &&
+        !attacked_by(pos, e - 1, them) && pos.board[e - 2] == EMPTY && !attacked_by(pos, e - 2, them) &&
+        pos.board[e - 3] == EMPTY && pos.board[e - 4] == rook)
+        list = emit(list, make_move_word(p, p - 2) | MOVE_CASTLE);
+    return list;
+}
+
+} // namespace
+
+ScoredMove* gen_pawn_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+    return pawn_moves(pos, p, list, view);
 }
 
 ScoredMove* gen_pawn_captures(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
@@ -93,20 +162,7 @@ ScoredMove* gen_pawn_captures(Position& pos, int p, ScoredMove* list, const Delt
 }
 
 ScoredMove* gen_slider_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
-    const int them = static_cast<int>(pos.side) ^ 1;
-    // A piece off every line through its king can go anywhere without a pin test.
-    const bool free = !(view[p].kinds & KIND_QUEEN);
-    for (const int8_t* d = piece_steps[pos.board[p]]; *d; ++d) {
-        int t = p + *d;
-        while (pos.board[t] == EMPTY) {
-            if (free || keeps_king_safe(pos, p, t, view)) list = emit(list, make_move_word(p, t));
-            t += *d;
-        }
-        const int code = pos.board[t];
-        if (is_colour(code, them) && (free || keeps_king_safe(pos, p, t, view)))
-            list = emit(list, make_move_word(p, t, type_of(code)));
-    }
-    return list;
+    return slider_moves(pos, p, list, view);
 }
 
 ScoredMove* gen_slider_captures(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
@@ -122,33 +178,7 @@ ScoredMove* gen_slider_captures(Position& pos, int p, ScoredMove* list, const De
 }
 
 ScoredMove* gen_leaper_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
-    const int us = static_cast<int>(pos.side), them = us ^ 1;
-    const int piece = pos.board[p];
-    const bool king = type_of(piece) == KING;
-    for (const int8_t* d = piece_steps[piece]; *d; ++d) {
-        const int t = p + *d;
-        const int code = pos.board[t];
-        if (code != EMPTY && !is_colour(code, them)) continue;
-        // The king's own square still blocks rays here; that is sound only because the
-        // side to move is not in check.
-        if (king ? first_attacker(pos, t, them) == 0 : keeps_king_safe(pos, p, t, view))
-            list = emit(list, make_move_word(p, t, code == EMPTY ? 0 : type_of(code)));
-    }
-    if (!king) return list;
-
-    const int e = SQ_E1 + 112 * us;
-    if (p != e) return list; // rights that do not fit the king's square give no castling
-    const int rook = make_piece(us, ROOK);
-    if (!(pos.castling_lost & (1u << (2 * us))) && pos.board[e + 1] == EMPTY &&
-        first_attacker(pos, e + 1, them) == 0 && pos.board[e + 2] == EMPTY &&
-        first_attacker(pos, e + 2, them) == 0 && pos.board[e + 3] == rook)
-        list = emit(list, make_move_word(p, p + 2) | MOVE_CASTLE);
-    if (!(pos.castling_lost & (1u << (2 * us + 1))) && pos.board[e - 1] == EMPTY &&
-        first_attacker(pos, e - 1, them) == 0 && pos.board[e - 2] == EMPTY &&
-        first_attacker(pos, e - 2, them) == 0 && pos.board[e - 3] == EMPTY &&
-        pos.board[e - 4] == rook)
-        list = emit(list, make_move_word(p, p - 2) | MOVE_CASTLE);
-    return list;
+    return leaper_moves(pos, p, list, view);
 }
 
 ScoredMove* gen_leaper_captures(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
@@ -159,7 +189,7 @@ ScoredMove* gen_leaper_captures(Position& pos, int p, ScoredMove* list, const De
         const int t = p + *d;
         const int code = pos.board[t];
         if (!is_colour(code, them)) continue;
-        if (king ? first_attacker(pos, t, them) == 0 : keeps_king_safe(pos, p, t, view))
+        if (king ? !attacked_by(pos, t, them) : keeps_king_safe(pos, p, t, view))
             list = emit(list, make_move_word(p, t, type_of(code)));
     }
     return list;
@@ -171,11 +201,11 @@ ScoredMove* gen_moves(Position& pos, ScoredMove* list) {
     for (int p = first_in(pos, us * 8); p < LIST_END; p = next_in(pos, us * 8, p)) {
         const int code = pos.board[p];
         if (type_of(code) == PAWN)
-            list = gen_pawn_moves(pos, p, list, view);
+            list = pawn_moves(pos, p, list, view);
         else if (is_slider[code])
-            list = gen_slider_moves(pos, p, list, view);
+            list = slider_moves(pos, p, list, view);
         else
-            list = gen_leaper_moves(pos, p, list, view);
+            list = leaper_moves(pos, p, list, view);
     }
     return list;
 }
