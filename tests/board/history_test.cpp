@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include "board/history.h"
+#include "board/make_move.h"
+#include "test_position.h"
+
+TEST(History, ThreefoldAtGameLevelAndOnceInsideTheSearch) {
+    ASSERT_TRUE(setup(start_fen));
+    for (const char* m : {"g1f3", "g8f6", "f3g1", "f6g8"}) ASSERT_TRUE(play(m));
+    EXPECT_FALSE(is_repetition(game_position, 0)); // second occurrence only
+    // Seen from a search rooted four plies back, one return is already a draw.
+    EXPECT_TRUE(is_repetition(game_position, 4));
+    for (const char* m : {"g1f3", "g8f6", "f3g1", "f6g8"}) ASSERT_TRUE(play(m));
+    EXPECT_TRUE(is_repetition(game_position, 0));
+}
+
+TEST(History, IrreversibleMoveHidesEarlierPositions) {
+    ASSERT_TRUE(setup(start_fen));
+    for (const char* m : {"g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "e7e6"}) ASSERT_TRUE(play(m));
+    EXPECT_EQ(game_position.fifty, 0);
+    EXPECT_FALSE(is_repetition(game_position, 0));
+}
+
+TEST(History, SameSquaresOtherSideToMoveIsNoRepetition) {
+    // White's king walks a triangle: the piece placement repeats with Black to move.
+    ASSERT_TRUE(setup("7k/8/8/8/8/8/8/K7 w - - 0 1"));
+    for (const char* m : {"a1b1", "h8g8", "b1b2", "g8h8", "b2a1", "h8g8", "a1b1", "g8h8"}) ASSERT_TRUE(play(m));
+    // Counted as a search line, where a single earlier occurrence would be a draw.
+    EXPECT_FALSE(is_repetition(game_position, 8));
+}
+
+TEST(History, NullMoveRecordsMoveZeroAndIsUndone) {
+    ASSERT_TRUE(setup("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1"));
+    const Position before = game_position;
+    Undo undo;
+    make_null_move(game_position, undo);
+    EXPECT_EQ(game_position.ep_square, 0);
+    EXPECT_EQ(game_position.ply, before.ply + 1);
+    EXPECT_EQ(game_history[before.ply].move, MOVE_NONE);
+    EXPECT_EQ(game_history[game_position.ply].key, game_position.key);
+    unmake_null_move(game_position, undo);
+    EXPECT_EQ(game_position.ep_square, before.ep_square);
+    EXPECT_EQ(game_position.key, before.key);
+    EXPECT_EQ(game_position.pawn_key, before.pawn_key);
+    EXPECT_EQ(game_history[before.ply + 1].key, 0u);
+}
