@@ -119,29 +119,40 @@ inline bool attacked_by(const Position& pos, int sq, int colour) {
 inline ScoredMove* leaper_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
     const int us = static_cast<int>(pos.side), them = us ^ 1;
     const int piece = pos.board[p];
-    const bool king = type_of(piece) == KING;
-    const bool free = !king && off_king_lines(p, view);
+    if (type_of(piece) != KING) {
+        const bool free = off_king_lines(p, view);
+        for (const int8_t* d = piece_steps[piece]; *d; ++d) {
+            const int t = p + *d;
+            const int code = pos.board[t];
+            if (code != EMPTY && !is_colour(code, them)) continue;
+            if (free || keeps_king_safe(pos, p, t, view))
+                list = emit(list, make_move_word(p, t, code == EMPTY ? 0 : type_of(code)));
+        }
+        return list;
+    }
+
+    // The king's own square still blocks rays here; that is sound only because the side to
+    // move is not in check. The squares beside the king are remembered for castling.
+    bool safe_right = false, safe_left = false;
     for (const int8_t* d = piece_steps[piece]; *d; ++d) {
         const int t = p + *d;
         const int code = pos.board[t];
         if (code != EMPTY && !is_colour(code, them)) continue;
-        // The king's own square still blocks rays here; that is sound only because the
-        // side to move is not in check.
-        if (king ? !attacked_by(pos, t, them) : (free || keeps_king_safe(pos, p, t, view)))
-            list = emit(list, make_move_word(p, t, code == EMPTY ? 0 : type_of(code)));
+        const bool safe = !attacked_by(pos, t, them);
+        if (*d == 1) safe_right = safe;
+        if (*d == -1) safe_left = safe;
+        if (safe) list = emit(list, make_move_word(p, t, code == EMPTY ? 0 : type_of(code)));
     }
-    if (!king) return list;
 
     const int e = SQ_E1 + 112 * us;
     if (p != e) return list; // rights that do not fit the king's square give no castling
     const int rook = make_piece(us, ROOK);
-    if (!(pos.castling_lost & (1u << (2 * us))) && pos.board[e + 1] == EMPTY &&
-        !attacked_by(pos, e + 1, them) && pos.board[e + 2] == EMPTY && !attacked_by(pos, e + 2, them) &&
-        pos.board[e + 3] == rook)
+    if (!(pos.castling_lost & (1u << (2 * us))) && pos.board[e + 1] == EMPTY && safe_right &&
+        pos.board[e + 2] == EMPTY && !attacked_by(pos, e + 2, them) && pos.board[e + 3] == rook)
         list = emit(list, make_move_word(p, p + 2) | MOVE_CASTLE);
-    if (!(pos.castling_lost & (1u << (2 * us + 1))) && pos.board[e - 1] == EMPTY &&
-        !attacked_by(pos, e - 1, them) && pos.board[e - 2] == EMPTY && !attacked_by(pos, e - 2, them) &&
-        pos.board[e - 3] == EMPTY && pos.board[e - 4] == rook)
+    if (!(pos.castling_lost & (1u << (2 * us + 1))) && pos.board[e - 1] == EMPTY && safe_left &&
+        pos.board[e - 2] == EMPTY && !attacked_by(pos, e - 2, them) && pos.board[e - 3] == EMPTY &&
+        pos.board[e - 4] == rook)
         list = emit(list, make_move_word(p, p - 2) | MOVE_CASTLE);
     return list;
 }
