@@ -1,5 +1,7 @@
 #include "board/make_move.h"
 
+#include <cassert>
+
 #include "board/history.h"
 #include "board/pst.h"
 #include "board/zobrist.h"
@@ -217,6 +219,9 @@ void make_move(Position& pos, Move move, Undo& undo) {
     // 17-18. History and the checkers of the new side to move.
     push_history(pos, move, undo);
     compute_checkers(pos, move);
+#ifdef KELVORANTE_CHECK_INVARIANTS
+    assert(pos_ok(pos));
+#endif
 }
 
 void unmake_move(Position& pos, Move move, const Undo& undo) {
@@ -363,6 +368,9 @@ void unmake_move(Position& pos, Move move, const Undo& undo) {
     // 8. History.
     game_history[pos.ply].key = 0;
     --pos.ply;
+#ifdef KELVORANTE_CHECK_INVARIANTS
+    assert(pos_ok(pos));
+#endif
 }
 
 void make_null_move(Position& pos, Undo& undo) {
