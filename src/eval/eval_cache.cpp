@@ -42,4 +42,16 @@ void clear_eval_cache() {
 
 // The passed lists are cleared too: a pawnless position has pawn key 0 and matches every
 // cleared entry, and must not read squares left over from an earlier game.
-void clear_pawn_cache() { std::memset(pawn_cache, 0, sizeof pawn_cache); }
+void clear_pawn_cache() {
+    std::memset(pawn_cache, 0, sizeof pawn_cache);
+}
+
+void clear_eval_cache_entry(uint64_t key) {
+    EvalCacheEntry& e = eval_cache[key % EVAL_CACHE_ENTRIES];
+    e.key = 0;
+    e.score = 0;
+}
+
+void clear_pawn_cache_entry(uint64_t pawn_key) {
+    std::memset(&pawn_cache[pawn_key % EVAL_CACHE_ENTRIES], 0, sizeof(PawnCacheEntry));
+}

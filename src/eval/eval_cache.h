@@ -28,3 +28,6 @@ bool pawn_cache_probe(const Position& pos, int32_t& score, uint8_t* passed);
 void pawn_cache_store(const Position& pos, int32_t score, const uint8_t* passed);
 void clear_eval_cache();
 void clear_pawn_cache();
+// Clear only the one entry a key maps to, as a whole-table clear would leave it.
+void clear_eval_cache_entry(uint64_t key);
+void clear_pawn_cache_entry(uint64_t pawn_key);

@@ -7,7 +7,8 @@
 int32_t material_sum(const Position& pos, int colour) {
     int32_t sum = 0;
     const int list = colour * 8 + 7;
-    for (int s = first_in(pos, list); s < LIST_END; s = next_in(pos, list, s)) sum += piece_value[pos.board[s]];
+    for (int s = first_in(pos, list); s < LIST_END; s = next_in(pos, list, s))
+        sum += piece_value[pos.board[s]];
     return sum;
 }
 

@@ -1,10 +1,145 @@
 #include "eval/terms.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "eval/eval_cache.h"
+#include "movegen/attacks.h"
+
 namespace {
+
+// Mobility values by count of safe squares, White's view. Every table reaches the largest
+// count its piece can have (knight 8, bishop 13, rook 14, queen 27).
+constexpr int32_t KNIGHT_MOBILITY[9] = {-6, -3, 1, 5, 9, 11, 14, 15, 16};
+constexpr int32_t BISHOP_MOBILITY[15] = {-13, -6, 0, 6, 13, 19, 24, 28, 30, 33, 34, 36, 36, 37, 38};
+constexpr int32_t ROOK_MOBILITY_MG[15] = {-8, -5, -3, 0, 3, 5, 7, 9, 10, 11, 12, 13, 13, 14, 14};
+constexpr int32_t QUEEN_MOBILITY_MG[29] = {-6, -5, -4, -3, -1, 0,  1,  3,  4,  5,  6,  8,  8,  9, 9,
+                                           10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10, 10};
+// A rook with all 14 squares free is worth what 13 are: the curve has flattened out there.
+constexpr int32_t ROOK_MOBILITY_EG[15] = {-13, -8, -3, 3,  8,  13, 18, 23,
+                                          28,  31, 34, 35, 36, 36, 36};
+constexpr int32_t QUEEN_MOBILITY_EG[29] = {-13, -9, -6, -3, 0,  3,  6,  9,  12, 14,
+                                           17,  18, 19, 19, 19, 19, 19, 19, 19, 19,
+                                           19,  19, 19, 19, 19, 19, 19, 19, 19};
+
+// By the number of a colour's rooks on its seventh or eighth rank; promotions can bring
+// that number to 10, which is valued as 9.
+constexpr int32_t SEVENTH_RANK[10] = {0, 50, 100, 110, 120, 150, 150, 150, 150, 150};
+
+// A pawn that cannot advance, by relative rank (pawns stand on ranks 2 to 7 only).
+constexpr int32_t BLOCKED_PAWN[9] = {0, 0, -7, -9, -11, -13, -15, -17, 0};
+
+constexpr int32_t ROOK_FILE_WITHOUT_OWN_PAWN = 10;
+constexpr int32_t ROOK_FILE_WITHOUT_ANY_PAWN = 10;
+constexpr int32_t ROOK_SEES_ROOK = 10;
+constexpr int32_t ROOK_PAWN_FACTOR = 15;
+constexpr int32_t CASTLED = 12;
+constexpr int32_t BAD_BISHOP = -5;
+constexpr int32_t BISHOP_PAIR = 20;
+constexpr int32_t UNDEVELOPED_MINOR = -10;
+constexpr int32_t BISHOP_BLOCKS_CENTRE_PAWN = -90;
+constexpr int32_t TRAPPED_BISHOP = -50;
+constexpr int32_t ROOK_BEHIND_PASSER = 10;
+constexpr int32_t UNSTOPPABLE_PASSER = 505;
+constexpr int KING_PRESSURE_MAX = 15;
+
+struct PawnWeights {
+    int32_t doubled;
+    int32_t isolated;
+    int32_t isolated_open;    // further, when no enemy pawn stands ahead on the file
+    int32_t passed[9];        // by relative rank
+    int32_t passed_supported; // further, for a passed pawn with a pawn on a neighbour file
+    int32_t backward;
+    int32_t backward_open;
+};
+
+constexpr PawnWeights PAWN_WEIGHTS[2] = {
+    {-8, -8, -8, {0, 0, 20, 26, 32, 38, 44, 50, 0}, 10, -5, -4},
+    {-15, -18, -5, {0, 0, 9, 18, 37, 66, 105, 154, 0}, 20, -10, -3},
+};
+
+template <int N> inline int32_t by_count(const int32_t (&table)[N], int count) {
+    return table[std::min(count, N - 1)];
+}
+
+inline int32_t signed_for(int colour, int32_t value) {
+    return colour == WHITE ? value : -value;
+}
+
+// Officers (knights, bishops, rooks, queens) of one colour.
+inline int officers_of(const Position& pos, int colour) {
+    const uint8_t* n = pos.piece_count + colour * 8;
+    return n[KNIGHT] + n[BISHOP] + n[ROOK] + n[QUEEN];
+}
+
 // Mask of a colour's pawns on a file; 0 outside the board's files.
 inline unsigned file_mask(const Position& pos, int colour, int file) {
     return (file < 0 || file > 7) ? 0u : pos.pawn_files[colour][file];
 }
+
+inline bool enemy_ahead_on_file(const Position& pos, int colour, int file, int r) {
+    const unsigned ahead = (1u << (8 - r)) - 1u; // enemy's relative ranks 1 .. 8 - r
+    return (file_mask(pos, colour ^ 1, file) & ahead) != 0;
+}
+
+// Own-positive sum of the blocked-pawn values of one colour.
+int32_t blocked_pawns(const Position& pos, int colour) {
+    int32_t sum = 0;
+    const int list = colour * 8 + PAWN, ahead = pawn_step[colour];
+    for (int s = first_in(pos, list); s < LIST_END; s = next_in(pos, list, s))
+        if (pos.board[s + ahead] != EMPTY) sum += BLOCKED_PAWN[relative_rank(s, colour)];
+    return sum;
+}
+
+// The first square from sq along step that is not empty.
+inline int first_occupied(const Position& pos, int sq, int step) {
+    int t = sq + step;
+    while (pos.board[t] == EMPTY) t += step;
+    return t;
+}
+
+int32_t cached_pawn_structure(const Position& pos, TermSet set, uint8_t* passed) {
+    int32_t score;
+    if (!pawn_cache_probe(pos, score, passed)) {
+        score = pawn_structure(pos, set, passed);
+        pawn_cache_store(pos, score, passed);
+    }
+    return score;
+}
+
+int32_t bishop_pair(const Position& pos) {
+    int32_t sum = 0;
+    if (pos.piece_count[WHITE * 8 + BISHOP] >= 2) sum += BISHOP_PAIR;
+    if (pos.piece_count[BLACK * 8 + BISHOP] >= 2) sum -= BISHOP_PAIR;
+    return sum;
+}
+
+// Once the queen's home square has seen a move, minor-piece home squares that have seen
+// none mean pieces still undeveloped.
+int32_t development(int colour) {
+    const int home = colour == WHITE ? SQ_A1 : SQ_A8;
+    if (square_touches[home + 3] == 0) return 0;
+    int32_t sum = 0;
+    for (int file : {1, 2, 5, 6})
+        if (square_touches[home + file] == 0) sum += UNDEVELOPED_MINOR;
+    return signed_for(colour, sum);
+}
+
+// Rook file terms and rooks seeing each other; the look goes up the file and toward the
+// h-file for both colours, so each pair of rooks that see each other counts once.
+int32_t rook_placement(const Position& pos, int colour, int sq) {
+    int32_t sum = 0;
+    const int file = file_of(sq);
+    if (pos.pawn_files[colour][file] == 0) {
+        sum += ROOK_FILE_WITHOUT_OWN_PAWN;
+        if (pos.pawn_files[colour ^ 1][file] == 0) sum += ROOK_FILE_WITHOUT_ANY_PAWN;
+    }
+    const int own_rook = make_piece(colour, ROOK);
+    if (pos.board[first_occupied(pos, sq, 16)] == own_rook) sum += ROOK_SEES_ROOK;
+    if (pos.board[first_occupied(pos, sq, 1)] == own_rook) sum += ROOK_SEES_ROOK;
+    return sum;
+}
+
 } // namespace
 
 bool own_pawn_behind(const Position& pos, int colour, int sq) {
@@ -17,13 +152,6 @@ bool is_isolated(const Position& pos, int colour, int sq) {
     return file_mask(pos, colour, f - 1) == 0 && file_mask(pos, colour, f + 1) == 0;
 }
 
-namespace {
-inline bool enemy_ahead_on_file(const Position& pos, int colour, int file, int r) {
-    const unsigned ahead = (1u << (8 - r)) - 1u; // enemy's relative ranks 1 .. 8 - r
-    return (file_mask(pos, colour ^ 1, file) & ahead) != 0;
-}
-} // namespace
-
 bool no_enemy_pawn_ahead(const Position& pos, int colour, int sq) {
     return !enemy_ahead_on_file(pos, colour, file_of(sq), relative_rank(sq, colour));
 }
@@ -34,6 +162,183 @@ bool is_passed(const Position& pos, int colour, int sq) {
            !enemy_ahead_on_file(pos, colour, f + 1, r);
 }
 
-// Placeholder term sets until the positional terms are in.
-int32_t eval_middlegame(Position&) { return 0; }
-int32_t eval_endgame(Position&) { return 0; }
+int mobility_count(const Position& pos, int colour, int sq, bool sliding) {
+    // An enemy pawn attacks t from t + forward - 1 or t + forward + 1 (forward for colour).
+    const int forward = pawn_step[colour];
+    const int enemy_pawn = make_piece(colour ^ 1, PAWN);
+    int count = 0;
+    for (const int8_t* d = piece_steps[pos.board[sq]]; *d; ++d) {
+        for (int t = sq + *d; pos.board[t] == EMPTY; t += *d) {
+            if (pos.board[t + forward - 1] != enemy_pawn &&
+                pos.board[t + forward + 1] != enemy_pawn)
+                ++count;
+            if (!sliding) break;
+        }
+    }
+    return count;
+}
+
+int32_t king_pressure(const Position& pos, int colour) {
+    // Every enemy piece, knights and pawns too, walks each of its steps over empty squares;
+    // a step counts once when it passes next to the king. The square that ends a walk is
+    // not looked at.
+    const int k = king_square(pos, colour);
+    const int list = (colour ^ 1) * 8 + 7;
+    int count = 0;
+    for (int p = first_in(pos, list); p < LIST_END && count < KING_PRESSURE_MAX;
+         p = next_in(pos, list, p)) {
+        for (const int8_t* d = piece_steps[pos.board[p]]; *d; ++d) {
+            for (int t = p + *d; pos.board[t] == EMPTY; t += *d) {
+                if (square_distance_of(t, k) <= 1) {
+                    ++count;
+                    break;
+                }
+            }
+        }
+    }
+    count = std::min(count, KING_PRESSURE_MAX);
+    return colour == WHITE ? -2 * count : 2 * count;
+}
+
+int32_t bishop_trap(const Position& pos, int sq, int type, int colour) {
+    if (type != BISHOP) return 0;
+    const int enemy = colour ^ 1;
+    // Squares named from the bishop owner's side: rank 0 is its own back rank.
+    const auto at = [colour](int file, int rank) {
+        return make_square(file, colour == WHITE ? rank : 7 - rank);
+    };
+    const auto blocks_pawn = [&](int file) {
+        return pos.board[at(file, 1)] == make_piece(colour, PAWN)
+                   ? signed_for(colour, BISHOP_BLOCKS_CENTRE_PAWN)
+                   : 0;
+    };
+    // Shut in behind a defended enemy pawn, with the escape square covered too.
+    const auto shut_in = [&](int pawn_file) {
+        const int pawn = at(pawn_file, 5), corner = at(pawn_file, 7);
+        if (pos.board[pawn] == make_piece(enemy, PAWN) && first_attacker(pos, pawn, enemy) &&
+            first_attacker(pos, corner, enemy))
+            return signed_for(colour, TRAPPED_BISHOP);
+        return 0;
+    };
+    if (sq == at(3, 2)) return blocks_pawn(3);
+    if (sq == at(4, 2)) return blocks_pawn(4);
+    if (sq == at(0, 6)) return shut_in(1);
+    if (sq == at(7, 6)) return shut_in(6);
+    return 0;
+}
+
+int32_t pawn_structure(const Position& pos, TermSet set, uint8_t* passed) {
+    const PawnWeights& w = PAWN_WEIGHTS[set];
+    std::memset(passed, 0, PASSED_LIST_SIZE);
+    int n = 0;
+    int32_t score = 0;
+    for (int c = WHITE; c <= BLACK; ++c) {
+        int32_t own = 0;
+        const int list = c * 8 + PAWN;
+        for (int s = first_in(pos, list); s < LIST_END; s = next_in(pos, list, s)) {
+            const bool isolated = is_isolated(pos, c, s);
+            if (own_pawn_behind(pos, c, s)) own += w.doubled;
+            if (isolated) {
+                own += w.isolated;
+                if (no_enemy_pawn_ahead(pos, c, s)) own += w.isolated_open;
+            }
+            if (is_passed(pos, c, s)) {
+                if (n < PASSED_LIST_SIZE) passed[n++] = static_cast<uint8_t>(s);
+                own += w.passed[relative_rank(s, c)];
+                if (!isolated) own += w.passed_supported;
+                continue;
+            }
+            if (isolated) continue;
+            // Backward: no own pawn on a neighbour file level with it or behind it.
+            const int a = s + pawn_step[c];
+            if (!own_pawn_behind(pos, c, a - 1) && !own_pawn_behind(pos, c, a + 1)) {
+                own += w.backward;
+                if (no_enemy_pawn_ahead(pos, c, s)) own += w.backward_open;
+            }
+        }
+        score += signed_for(c, own);
+    }
+    return score;
+}
+
+int32_t unstoppable_passer(const Position& pos, int colour, int sq) {
+    const int queening = make_square(file_of(sq), colour == WHITE ? 7 : 0);
+    const int lead = square_distance_of(sq, queening) -
+                     square_distance_of(king_square(pos, colour ^ 1), queening);
+    if (lead < -1 || (lead == -1 && static_cast<int>(pos.side) == colour))
+        return signed_for(colour, UNSTOPPABLE_PASSER + relative_rank(sq, colour));
+    return 0;
+}
+
+int32_t eval_middlegame(Position& pos) {
+    int32_t total = 0;
+    int on_seventh[2] = {0, 0};
+    for (int c = WHITE; c <= BLACK; ++c) {
+        const int e = c ^ 1, base = c * 8;
+        int32_t own = blocked_pawns(pos, c);
+        for (int s = first_in(pos, base + KNIGHT); s < LIST_END; s = next_in(pos, base + KNIGHT, s))
+            own += by_count(KNIGHT_MOBILITY, mobility_count(pos, c, s, false));
+        const int pawns = pos.piece_count[base + PAWN];
+        for (int s = first_in(pos, base + BISHOP); s < LIST_END;
+             s = next_in(pos, base + BISHOP, s)) {
+            total += bishop_trap(pos, s, BISHOP, c);
+            const int shade = square_colour[s];
+            if (pawns > 4 && pos.pawn_sq_colour[c][shade] > pos.pawn_sq_colour[c][shade ^ 1])
+                own += BAD_BISHOP;
+            own += by_count(BISHOP_MOBILITY, mobility_count(pos, c, s, true));
+        }
+        for (int s = first_in(pos, base + ROOK); s < LIST_END; s = next_in(pos, base + ROOK, s)) {
+            own += rook_placement(pos, c, s);
+            if (relative_rank(s, c) >= 7) ++on_seventh[c];
+            own += (4 - pawns) * ROOK_PAWN_FACTOR;
+            own += by_count(ROOK_MOBILITY_MG, mobility_count(pos, c, s, true));
+        }
+        for (int s = first_in(pos, base + QUEEN); s < LIST_END; s = next_in(pos, base + QUEEN, s))
+            own += by_count(QUEEN_MOBILITY_MG, mobility_count(pos, c, s, true));
+        if (pos.piece_count[e * 8 + QUEEN]) total += king_pressure(pos, c);
+        if (pos.castled[c]) own += CASTLED;
+        total += signed_for(c, own);
+    }
+    total += by_count(SEVENTH_RANK, on_seventh[WHITE]) - by_count(SEVENTH_RANK, on_seventh[BLACK]);
+    total += bishop_pair(pos);
+    total += development(WHITE) + development(BLACK);
+    uint8_t passed[PASSED_LIST_SIZE];
+    total += cached_pawn_structure(pos, MIDDLEGAME, passed);
+    return pos.side == WHITE ? total : -total;
+}
+
+int32_t eval_endgame(Position& pos) {
+    int32_t total = 0;
+    int on_seventh[2] = {0, 0};
+    for (int c = WHITE; c <= BLACK; ++c) {
+        const int base = c * 8;
+        int32_t own = blocked_pawns(pos, c);
+        for (int s = first_in(pos, base + KNIGHT); s < LIST_END; s = next_in(pos, base + KNIGHT, s))
+            own += by_count(KNIGHT_MOBILITY, mobility_count(pos, c, s, false));
+        for (int s = first_in(pos, base + BISHOP); s < LIST_END; s = next_in(pos, base + BISHOP, s))
+            own += by_count(BISHOP_MOBILITY, mobility_count(pos, c, s, true));
+        for (int s = first_in(pos, base + ROOK); s < LIST_END; s = next_in(pos, base + ROOK, s)) {
+            if (relative_rank(s, c) >= 7) ++on_seventh[c];
+            own += by_count(ROOK_MOBILITY_EG, mobility_count(pos, c, s, true));
+        }
+        for (int s = first_in(pos, base + QUEEN); s < LIST_END; s = next_in(pos, base + QUEEN, s))
+            own += by_count(QUEEN_MOBILITY_EG, mobility_count(pos, c, s, true));
+        total += signed_for(c, own);
+    }
+    total += by_count(SEVENTH_RANK, on_seventh[WHITE]) - by_count(SEVENTH_RANK, on_seventh[BLACK]);
+    total += bishop_pair(pos);
+    uint8_t passed[PASSED_LIST_SIZE];
+    total += cached_pawn_structure(pos, ENDGAME, passed);
+    for (int i = 0; i < PASSED_LIST_SIZE && passed[i]; ++i) {
+        const int s = passed[i];
+        const int code = pos.board[s];
+        // The list belongs to this pawn key; skip anything but a pawn all the same, so a
+        // key collision cannot send the colour out of range.
+        if (type_of(code) != PAWN) continue;
+        const int c = colour_of(code);
+        if (pos.board[first_occupied(pos, s, -pawn_step[c])] == make_piece(c, ROOK))
+            total += signed_for(c, ROOK_BEHIND_PASSER);
+        if (officers_of(pos, c ^ 1) == 0) total += unstoppable_passer(pos, c, s);
+    }
+    return pos.side == WHITE ? total : -total;
+}
