@@ -178,6 +178,38 @@ int mobility_count(const Position& pos, int colour, int sq, bool sliding) {
     return count;
 }
 
+namespace {
+
+// near_king[step][difference]: can a walk from a square at this difference from the king,
+// repeating this step on an empty board, ever come within one square of the king? Walks
+// that cannot are skipped; the others are walked on the real board as before.
+struct NearKingTable {
+    bool reach[67][240];
+    constexpr NearKingTable() : reach() {
+        for (int step = -33; step <= 33; ++step) {
+            const int sr = (step + 8) >> 4 /* rank part, rounded */;
+            const int sf = step - 16 * sr;
+            if (sf < -8 || sf > 8) continue;
+            for (int dr = -7; dr <= 7; ++dr)
+                for (int df = -7; df <= 7; ++df) {
+                    bool hit = false;
+                    int f = df + sf, r = dr + sr;
+                    for (int n = 0; n < 8 && step != 0; ++n, f += sf, r += sr) {
+                        if (f < -8 || f > 8 || r < -8 || r > 8) break;
+                        if (f >= -1 && f <= 1 && r >= -1 && r <= 1) {
+                            hit = true;
+                            break;
+                        }
+                    }
+                    reach[step + 33][16 * dr + df + 120] = hit;
+                }
+        }
+    }
+};
+constexpr NearKingTable near_king;
+
+} // namespace
+
 int32_t king_pressure(const Position& pos, int colour) {
     // Every enemy piece, knights and pawns too, walks each of its steps over empty squares;
     // a step counts once when it passes next to the king. The square that ends a walk is
@@ -187,7 +219,9 @@ int32_t king_pressure(const Position& pos, int colour) {
     int count = 0;
     for (int p = first_in(pos, list); p < LIST_END && count < KING_PRESSURE_MAX;
          p = next_in(pos, list, p)) {
+        const int difference = p - k + 120;
         for (const int8_t* d = piece_steps[pos.board[p]]; *d; ++d) {
+            if (!near_king.reach[*d + 33][difference]) continue;
             for (int t = p + *d; pos.board[t] == EMPTY; t += *d) {
                 if (square_distance_of(t, k) <= 1) {
                     ++count;
