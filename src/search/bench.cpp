@@ -48,6 +48,9 @@ const char* const BENCH_POSITIONS[] = {
 } // namespace
 
 int run_bench(int depth) {
+    // A depth limit of 0 means "none" to the root search: the run would never end.
+    if (depth < 1) depth = 1;
+    if (depth > MAX_PLY - 1) depth = MAX_PLY - 1;
     report_enabled = false;
     uint64_t total = 0;
     uint32_t elapsed = 0; // searching only: clearing the tables for each new game is not timed

@@ -13,11 +13,17 @@ CutoffStat cutoff_stats[64][64][16];
 
 namespace {
 // Value of whatever occupies a cell; 0 for empty and border cells.
-inline int value_at(int code) { return code < 16 ? piece_value[code] : 0; }
+inline int value_at(int code) {
+    return code < 16 ? piece_value[code] : 0;
+}
 } // namespace
 
-void clear_history_scores() { std::memset(history_scores, 0, sizeof history_scores); }
-void clear_cutoff_stats() { std::memset(cutoff_stats, 0, sizeof cutoff_stats); }
+void clear_history_scores() {
+    std::memset(history_scores, 0, sizeof history_scores);
+}
+void clear_cutoff_stats() {
+    std::memset(cutoff_stats, 0, sizeof cutoff_stats);
+}
 
 void score_moves(const Position& pos, ScoredMove* list_end, int count, int ply, Move order_move) {
     const int us = static_cast<int>(pos.side);
@@ -72,7 +78,8 @@ void score_captures(Position& pos, ScoredMove* list_end, int count, int ply, Mov
             if (ply > 0 && to == previous_to)
                 m->score = 10000000 - piece_value[pos.board[from]];
             else
-                m->score = piece_value[move_captured(move)] - piece_value[pos.board[from]] + 9000000;
+                m->score =
+                    piece_value[move_captured(move)] - piece_value[pos.board[from]] + 9000000;
         } else
             m->score = 0;
     }
@@ -136,7 +143,8 @@ int see(const Position& pos, int from, int to) {
             int y = a - line.step;
             while (pos.board[y] == EMPTY) y -= line.step;
             const int code = pos.board[y];
-            if ((piece_kind_bit[code] & (KIND_BISHOP | KIND_ROOK | KIND_QUEEN) & delta(y - to).kinds) &&
+            if ((piece_kind_bit[code] & (KIND_BISHOP | KIND_ROOK | KIND_QUEEN) &
+                 delta(y - to).kinds) &&
                 (is_colour(code, WHITE) || is_colour(code, BLACK))) {
                 AttackerList& owner = lists[colour_of(code)];
                 insert_sorted(owner, pos, y, owner.next);

@@ -17,8 +17,8 @@ void report_progress(int depth, int32_t score) {
     char text[6];
     const Move* pv = pv_table[0];
     if (protocol_mode == MODE_XBOARD) {
-        std::printf("%d %d %d %u ", depth, score, static_cast<int>((tick_ms() - search_start_ms) / 10),
-                    node_count);
+        std::printf("%d %d %d %u ", depth, score,
+                    static_cast<int>((tick_ms() - search_start_ms) / 10), node_count);
         if (pondering) {
             move_to_text(pondered_move, text);
             std::printf("(%s) ", text);
@@ -41,8 +41,8 @@ void report_progress(int depth, int32_t score) {
             len += 5;
         }
         line[len] = '\0';
-        std::printf("info depth %d score cp %d nodes %u pv %s currmove %s\n", depth, score, node_count, line,
-                    current);
+        std::printf("info depth %d score cp %d nodes %u pv %s currmove %s\n", depth, score,
+                    node_count, line, current);
         std::fflush(stdout);
     } else {
         std::printf("Depth:%d Nodes:%u Value:%+5.2f ", depth, node_count, score * 0.01);

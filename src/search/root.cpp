@@ -1,5 +1,6 @@
 #include "search/root.h"
 
+#include <cstdint>
 #include <cstdlib>
 
 #include "board/make_move.h"
@@ -125,9 +126,7 @@ void root_search(Position& pos) {
         if (!pondering) {
             if (n == 1) break;
             if (d >= 3 && mate_iterations >= 2) break;
-            const int32_t extra = d <= 5 ? 0
-                                         : changes[d - 1] * (time_for_move_ms / 6) +
-                                               changes[d] * (time_for_move_ms / 3);
+            const int32_t extra = iteration_stretch(d, changes[d - 1], changes[d]);
             if (!search_limits.untimed && iteration_time_up(extra)) break;
         }
     }
@@ -137,25 +136,40 @@ int32_t allot_time(const Position& pos) {
     if (protocol_mode == MODE_CONSOLE) return 2000;
     if (pondering) return 10000000;
     // A level of 256 moves keeps 0 in eight bits; plan as for the whole game then.
-    const int n = moves_per_control ? moves_per_control : 30;
+    const int64_t n = moves_per_control ? moves_per_control : 30;
+    // 64-bit arithmetic: a front end may report a clock too large for ten times it to fit.
+    const int64_t clock_ms = static_cast<int64_t>(engine_clock_cs) * 10;
+    int64_t allotment;
     if (time_control_kind == 0) {
         if (engine_clock_cs < 100) return 1;
-        return engine_clock_cs * 10 / n;
+        allotment = clock_ms / n;
+    } else {
+        const int64_t g = pos.ply;
+        const int64_t h = pos.side == WHITE ? g / 2 : (g - 1) / 2;
+        // Periods are counted in full width: an eight-bit count would wrap after 255
+        // periods and leave a negative number of moves to go (a 1 ms allotment then).
+        const int64_t k = h / n + 1;
+        const int64_t moves_left = k * n - h; // 1..n
+        allotment = clock_ms / moves_left;
+        if (g % n == (pos.side == WHITE ? n - 2 : n - 1)) allotment -= 2000;
     }
-    const int g = static_cast<int>(pos.ply);
-    const int h = pos.side == WHITE ? g / 2 : (g - 1) / 2;
-    const uint8_t k = static_cast<uint8_t>(h / n + 1);
-    int moves_left = k * n - h;
-    if (moves_left < 1) moves_left = 1;
-    int32_t allotment = engine_clock_cs * 10 / moves_left;
-    if (g % n == (pos.side == WHITE ? n - 2 : n - 1)) allotment -= 2000;
-    return allotment < 0 ? 1 : allotment;
+    if (allotment < 0) return 1;
+    return allotment > INT32_MAX ? INT32_MAX : static_cast<int32_t>(allotment);
+}
+
+int32_t iteration_stretch(int depth, int changes_before, int changes_now) {
+    if (depth <= 5) return 0;
+    const int64_t extra = static_cast<int64_t>(changes_before) * (time_for_move_ms / 6) +
+                          static_cast<int64_t>(changes_now) * (time_for_move_ms / 3);
+    return extra > INT32_MAX ? INT32_MAX : static_cast<int32_t>(extra);
 }
 
 bool iteration_time_up(int32_t extra) {
-    return static_cast<int32_t>(tick_ms() - search_start_ms) > ((time_for_move_ms + extra) * 5) / 8;
+    const int64_t elapsed = static_cast<int32_t>(tick_ms() - search_start_ms);
+    return elapsed > ((static_cast<int64_t>(time_for_move_ms) + extra) * 5) / 8;
 }
 
 bool clock_panic() {
-    return static_cast<int32_t>(tick_ms() - search_start_ms) > engine_clock_cs * 10 - 1000;
+    const int64_t elapsed = static_cast<int32_t>(tick_ms() - search_start_ms);
+    return elapsed > static_cast<int64_t>(engine_clock_cs) * 10 - 1000;
 }

@@ -20,7 +20,7 @@ extern int32_t search_status;
 
 extern uint32_t search_start_ms;
 extern int32_t time_for_move_ms;
-extern int32_t engine_clock_cs;   // 0 until a front end gives a clock
+extern int32_t engine_clock_cs; // 0 until a front end gives a clock
 extern uint8_t moves_per_control;
 extern uint8_t time_control_kind; // 0 whole game on the clock, 1 conventional controls
 // True once a front end has given a clock: only then does the node poll watch it.
@@ -28,10 +28,10 @@ extern bool clock_given;
 
 // Limits that a front end or the benchmark may set for one search (0 = none).
 struct SearchLimits {
-    int depth;            // deepest iteration
-    uint32_t nodes;       // stop once this many nodes were visited
-    int32_t movetime_ms;  // stop once this much time has passed
-    bool untimed;         // no clock, allotment or movetime stops
+    int depth;           // deepest iteration
+    uint32_t nodes;      // stop once this many nodes were visited
+    int32_t movetime_ms; // stop once this much time has passed
+    bool untimed;        // no clock, allotment or movetime stops
 };
 extern SearchLimits search_limits;
 // Set by the root once its first move of the first iteration has a score; before that
@@ -41,5 +41,11 @@ extern bool stop_pending;
 
 void root_search(Position& pos);
 int32_t allot_time(const Position& pos);
+// Extra milliseconds for the iteration check of depth when the best move keeps changing:
+// a sixth of the allotment per change in the previous iteration, a third per change in
+// this one (none up to depth 5).
+int32_t iteration_stretch(int depth, int changes_before, int changes_now);
+// True when more than 5/8 of the allotment plus extra has passed since the search began.
 bool iteration_time_up(int32_t extra);
+// True when the elapsed time exceeds the engine's clock less one second.
 bool clock_panic();

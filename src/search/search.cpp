@@ -49,8 +49,9 @@ int search(Position& pos, int alpha, int beta, int depth, int null_ok, ScoredMov
     int mate_threat = 0;
 
     // 10. Null move, verified at high depth when little material is left.
-    if (null_ok && !pos.checkers && e >= beta && pos.material[WHITE] > 0 && pos.material[BLACK] > 0 &&
-        officer_count > 0 && (pos.piece_count[us * 8 + PAWN] > 0 || pos.material[us] > 505)) {
+    if (null_ok && !pos.checkers && e >= beta && pos.material[WHITE] > 0 &&
+        pos.material[BLACK] > 0 && officer_count > 0 &&
+        (pos.piece_count[us * 8 + PAWN] > 0 || pos.material[us] > 505)) {
         Undo undo;
         make_null_move(pos, undo);
         const int d = officer_count < 7 ? depth - 3 : depth - 4;
@@ -133,7 +134,8 @@ int search(Position& pos, int alpha, int beta, int depth, int null_ok, ScoredMov
                 v = alpha + 1;
             if (v > alpha) {
                 v = -search(pos, -alpha - 1, -alpha, depth - 1 + x, 1, end, ply + 1, 0, 0);
-                if (alpha < v && v < beta) v = -search(pos, -beta, -alpha, depth - 1 + x, 1, end, ply + 1, 0, 0);
+                if (alpha < v && v < beta)
+                    v = -search(pos, -beta, -alpha, depth - 1 + x, 1, end, ply + 1, 0, 0);
             }
         }
         unmake_move(pos, move, undo);
