@@ -20,6 +20,8 @@ uint8_t ponder_saw_mate;
 Move pondered_move;
 uint32_t ponder_start_ms;
 int32_t moves_out_of_book;
+void (*decision_hold_hook)() = nullptr;
+bool announce_ponder_move = false;
 
 namespace {
 
@@ -76,6 +78,7 @@ void think(Position& pos) {
         root_search(pos);
         search_status = STATUS_IDLE;
     }
+    if (decision_hold_hook && !pondering) decision_hold_hook();
 
     char text[6] = "     ";
     move_to_text(best_move, text);
@@ -87,7 +90,8 @@ void think(Position& pos) {
         print_result_at_think(pos);
         return;
     }
-    if (best_score < HOPELESS || best_move == MOVE_NONE) {
+    // A UCI interface has no resignation: a lost position is still played out.
+    if (best_move == MOVE_NONE || (best_score < HOPELESS && protocol_mode != MODE_UCI)) {
         std::printf(protocol_mode == MODE_UCI ? "bestmove 0000\n" : "resign\n");
         flush_unless_console();
         return;
@@ -106,7 +110,20 @@ void announce_move(Position& pos, Move move, char* text) {
         text[4] = c;
         text[5] = '\0';
     }
-    std::printf(protocol_mode == MODE_UCI ? "bestmove %s\n" : "move %s\n", text);
+    if (protocol_mode != MODE_UCI) {
+        std::printf("move %s\n", text);
+    } else if (announce_ponder_move && ponder_move != MOVE_NONE &&
+               is_legal_move(pos, ponder_move)) {
+        char reply[6] = "     ";
+        move_to_text(ponder_move, reply);
+        if (char c = promotion_letter(ponder_move)) {
+            reply[4] = c;
+            reply[5] = '\0';
+        }
+        std::printf("bestmove %s ponder %s\n", text, reply);
+    } else {
+        std::printf("bestmove %s\n", text);
+    }
     bool over = true;
     if (is_repetition(pos, 0)) {
         std::printf("1/2-1/2 {Kelvorante saw Draw by repetition}\n");

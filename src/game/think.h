@@ -18,6 +18,13 @@ extern Move pondered_move;
 extern uint32_t ponder_start_ms;
 extern int32_t moves_out_of_book;
 
+// Set by a front end that must not answer before it is told to (UCI: an infinite or
+// ponder search that ends on its own waits for "stop" or "ponderhit"). Called once the
+// decision is taken, before anything is printed or played.
+extern void (*decision_hold_hook)();
+// UCI "Ponder" option: the move line also names the expected reply.
+extern bool announce_ponder_move;
+
 void think(Position& pos);
 void announce_move(Position& pos, Move move, char* text);
 void start_pondering(Position& pos);
