@@ -180,8 +180,11 @@ TEST_F(BookTest, BookAnswersOnlyForTheGameItFollowed) {
 
     // A directory that fits the path buffer but leaves no room for the file name: no book.
     std::string deep = dir_;
-    while (deep.size() < static_cast<size_t>(BOOK_PATH_CHARS) - 6)
-        deep += "/" + std::string(std::min<size_t>(60, BOOK_PATH_CHARS - 7 - deep.size()), 'd');
+    while (deep.size() < static_cast<size_t>(BOOK_PATH_CHARS) - 6) {
+        const size_t room = static_cast<size_t>(BOOK_PATH_CHARS) - 7 - deep.size();
+        deep.push_back('/');
+        deep.append(room < 60 ? room : 60, 'd');
+    }
     std::filesystem::create_directories(deep);
     write_file(deep + "/book.obk", "1434\n");
     ASSERT_EQ(chdir(deep.c_str()), 0);
