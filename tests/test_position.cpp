@@ -36,3 +36,10 @@ bool play(const std::string& text) {
     make_move(pos, m, play_undo[pos.ply]);
     return true;
 }
+
+std::vector<int> list_squares(int list) {
+    std::vector<int> squares;
+    for (int s = first_in(game_position, list); s < LIST_END; s = next_in(game_position, list, s))
+        squares.push_back(s);
+    return squares;
+}

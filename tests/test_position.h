@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "board/position.h"
 
@@ -10,5 +11,7 @@
 bool setup(const std::string& fen);
 // Coordinate text of a move, with the promotion letter.
 std::string move_text(Move move);
+// The squares of one piece list, in list order.
+std::vector<int> list_squares(int list);
 // Plays a legal move given as coordinate text; false if it is not legal.
 bool play(const std::string& text);

@@ -272,7 +272,9 @@ bool fen_is_playable(const char* fen) {
             if (r == 0 || r == 7) return false;
         }
     }
-    // The side that has just moved must not have left its king in check.
+    // The side that has just moved must not have left its king in check. The attack table
+    // depends only on the board's border, so it can be built from the scratch board.
+    build_delta_table(scratch.board);
     int mover = static_cast<int>(scratch.side);
     int k = king_square(scratch, mover ^ 1);
     for (int p = first_in(scratch, mover * 8); p < LIST_END; p = next_in(scratch, mover * 8, p))

@@ -15,13 +15,6 @@
 
 namespace {
 
-std::vector<int> list_squares(int list) {
-    std::vector<int> squares;
-    for (int s = first_in(game_position, list); s < LIST_END; s = next_in(game_position, list, s))
-        squares.push_back(s);
-    return squares;
-}
-
 int sq(const char* name) { return text_to_square(name); }
 
 Move legal(const char* text) {

@@ -12,13 +12,6 @@
 
 namespace {
 
-std::vector<int> list_squares(int list) {
-    std::vector<int> squares;
-    for (int s = first_in(game_position, list); s < LIST_END; s = next_in(game_position, list, s))
-        squares.push_back(s);
-    return squares;
-}
-
 } // namespace
 
 TEST(Position, StartPositionSumsAndLists) {

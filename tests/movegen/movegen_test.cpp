@@ -127,7 +127,7 @@ TEST(MoveGen, EnPassantOutOfCheck) {
 }
 
 TEST(MoveGen, LegalityServiceMatchesTypedMoves) {
-    ASSERT_TRUE(setup("3r3k/4P3/8/8/8/8/8/R3K2R w KQ - 0 1"));
+    ASSERT_TRUE(setup("3r2k1/4P3/8/8/8/8/8/R3K2R w KQ - 0 1"));
     Position& pos = game_position;
     EXPECT_FALSE(is_legal_move(pos, text_to_move(pos, "e7e8")));
     EXPECT_TRUE(is_legal_move(pos, text_to_move(pos, "e7e8n")));
