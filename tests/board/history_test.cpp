@@ -14,21 +14,6 @@ TEST(History, ThreefoldAtGameLevelAndOnceInsideTheSearch) {
     EXPECT_TRUE(is_repetition(game_position, 0));
 }
 
-TEST(History, IrreversibleMoveHidesEarlierPositions) {
-    ASSERT_TRUE(setup(start_fen));
-    for (const char* m : {"g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "e7e6"}) ASSERT_TRUE(play(m));
-    EXPECT_EQ(game_position.fifty, 0);
-    EXPECT_FALSE(is_repetition(game_position, 0));
-}
-
-TEST(History, SameSquaresOtherSideToMoveIsNoRepetition) {
-    // White's king walks a triangle: the piece placement repeats with Black to move.
-    ASSERT_TRUE(setup("7k/8/8/8/8/8/8/K7 w - - 0 1"));
-    for (const char* m : {"a1b1", "h8g8", "b1b2", "g8h8", "b2a1", "h8g8", "a1b1", "g8h8"}) ASSERT_TRUE(play(m));
-    // Counted as a search line, where a single earlier occurrence would be a draw.
-    EXPECT_FALSE(is_repetition(game_position, 8));
-}
-
 TEST(History, NullMoveRecordsMoveZeroAndIsUndone) {
     ASSERT_TRUE(setup("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1"));
     const Position before = game_position;

@@ -113,19 +113,6 @@ TEST(MakeMove, CapturedPieceReturnsToItsListPlace) {
     EXPECT_EQ(std::memcmp(&before, &game_position, sizeof before), 0);
 }
 
-TEST(MakeMove, EnPassantRemovesThePawnBehind) {
-    ASSERT_TRUE(setup("4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 2"));
-    const Move ep = legal("e5d6");
-    EXPECT_EQ(ep, 0x99384u);
-    Undo undo;
-    make_move(game_position, ep, undo);
-    EXPECT_EQ(game_position.board[sq("d5")], EMPTY);
-    EXPECT_EQ(game_position.board[sq("d6")], make_piece(WHITE, PAWN));
-    EXPECT_TRUE(pos_ok(game_position));
-}
-
-// Random games from every perft position: after each move every incremental field equals
-// a recomputation, and after unmaking everything the whole state is what it was.
 TEST(MakeMove, RandomGamesKeepEveryIncrementalField) {
     std::ifstream f(std::string(KELVORANTE_TEST_DATA) + "/perft.epd");
     std::string line;

@@ -117,15 +117,6 @@ TEST(MoveGen, DoubleCheckAndMate) {
     for (const auto& m : legal_moves()) EXPECT_EQ(m.substr(0, 2), "e8");
 }
 
-TEST(MoveGen, EnPassantOutOfCheck) {
-    // The pawn that has just advanced two squares gives check and is taken en passant.
-    ASSERT_TRUE(setup("8/8/8/2k5/3Pp3/8/8/4K3 b - d3 0 1"));
-    EXPECT_EQ(game_position.checkers, 1u);
-    const auto moves = legal_moves();
-    EXPECT_TRUE(contains(moves, "e4d3"));
-    EXPECT_TRUE(contains(moves, "c5d4"));
-}
-
 TEST(MoveGen, LegalityServiceMatchesTypedMoves) {
     ASSERT_TRUE(setup("3r2k1/4P3/8/8/8/8/8/R3K2R w KQ - 0 1"));
     Position& pos = game_position;
