@@ -16,7 +16,8 @@ long long now_ms() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-int spawn(const std::vector<std::string>& args, const std::string& workdir, int* in_fd, int* out_fd) {
+int spawn(const std::vector<std::string>& args, const std::string& workdir, int* in_fd,
+          int* out_fd) {
     int to_child[2], from_child[2];
     if (pipe(to_child) || pipe(from_child)) return -1;
     int pid = fork();

@@ -17,8 +17,9 @@ EngineRun run_engine(const std::string& input, int timeout_ms = 20000,
 
 // A running engine for dialogues that must wait for an answer before the next line.
 class EngineProcess {
-public:
-    explicit EngineProcess(const std::vector<std::string>& args = {}, const std::string& workdir = "");
+  public:
+    explicit EngineProcess(const std::vector<std::string>& args = {},
+                           const std::string& workdir = "");
     ~EngineProcess();
     EngineProcess(const EngineProcess&) = delete;
     EngineProcess& operator=(const EngineProcess&) = delete;
@@ -32,7 +33,7 @@ public:
     // Waits for the process to end; returns its exit status or -1 after timeout.
     int wait_exit(int timeout_ms = 20000);
 
-private:
+  private:
     bool read_line(std::string& line, int timeout_ms);
     int pid_ = -1;
     int in_fd_ = -1;

@@ -14,7 +14,9 @@ inline uint8_t pawn_bit(int colour, int sq) {
 }
 
 inline uint16_t pack(Link l) { return static_cast<uint16_t>(l.prev | (l.next << 8)); }
-inline Link unpack(uint16_t v) { return Link{static_cast<uint8_t>(v & 0xFF), static_cast<uint8_t>(v >> 8)}; }
+inline Link unpack(uint16_t v) {
+    return Link{static_cast<uint8_t>(v & 0xFF), static_cast<uint8_t>(v >> 8)};
+}
 
 // The node on square a moves to square b and keeps its place in the list.
 inline void relink(Link* list, int a, int b) {

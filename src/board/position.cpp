@@ -25,7 +25,8 @@ struct ColourTable {
     uint8_t cell[256];
     constexpr ColourTable() : cell() {
         for (int s = 0; s < 256; ++s)
-            cell[s] = (s >= 64 && s <= 183 && on_board(s)) ? ((rank_of(s) + file_of(s)) % 2 == 0) : 2;
+            cell[s] =
+                (s >= 64 && s <= 183 && on_board(s)) ? ((rank_of(s) + file_of(s)) % 2 == 0) : 2;
     }
 };
 constexpr ColourTable colour_table;
@@ -72,10 +73,11 @@ void append_to_list(Position& pos, int list, int sq) {
 
 const uint8_t square_colour[256] = {
 #define C(s) colour_table.cell[s]
-#define R16(b) C(b), C(b + 1), C(b + 2), C(b + 3), C(b + 4), C(b + 5), C(b + 6), C(b + 7), \
-               C(b + 8), C(b + 9), C(b + 10), C(b + 11), C(b + 12), C(b + 13), C(b + 14), C(b + 15)
-    R16(0), R16(16), R16(32), R16(48), R16(64), R16(80), R16(96), R16(112),
-    R16(128), R16(144), R16(160), R16(176), R16(192), R16(208), R16(224), R16(240)
+#define R16(b)                                                                                     \
+    C(b), C(b + 1), C(b + 2), C(b + 3), C(b + 4), C(b + 5), C(b + 6), C(b + 7), C(b + 8),          \
+        C(b + 9), C(b + 10), C(b + 11), C(b + 12), C(b + 13), C(b + 14), C(b + 15)
+    R16(0),   R16(16),  R16(32),  R16(48),  R16(64),  R16(80),  R16(96), R16(112), R16(128),
+    R16(144), R16(160), R16(176), R16(192), R16(208), R16(224), R16(240)
 #undef R16
 #undef C
 };
@@ -205,7 +207,8 @@ void build_pawn_masks(Position& pos) {
             int r = relative_rank(s, c);
             // A pawn on the first or last rank (a position the engine refuses to play)
             // would sit outside the 8 mask bits; such FENs never get here.
-            if (r >= 1 && r <= 8) pos.pawn_files[c][file_of(s)] |= static_cast<uint8_t>(1u << (r - 1));
+            if (r >= 1 && r <= 8)
+                pos.pawn_files[c][file_of(s)] |= static_cast<uint8_t>(1u << (r - 1));
             ++pos.pawn_sq_colour[c][square_colour[s]];
         }
     }
@@ -267,7 +270,8 @@ bool fen_is_playable(const char* fen) {
         int total = 0;
         for (int t = PAWN; t <= KING; ++t) total += scratch.piece_count[c * 8 + t];
         if (total > 16) return false;
-        for (int s = first_in(scratch, c * 8 + PAWN); s < LIST_END; s = next_in(scratch, c * 8 + PAWN, s)) {
+        for (int s = first_in(scratch, c * 8 + PAWN); s < LIST_END;
+             s = next_in(scratch, c * 8 + PAWN, s)) {
             int r = rank_of(s);
             if (r == 0 || r == 7) return false;
         }
@@ -356,6 +360,7 @@ bool pos_ok(const Position& pos) {
     find_checkers(copy);
     if (copy.checkers != pos.checkers) return false;
     for (uint32_t i = 0; i < pos.checkers; ++i)
-        if (pos.checker_sq[i] != copy.checker_sq[0] && pos.checker_sq[i] != copy.checker_sq[1]) return false;
+        if (pos.checker_sq[i] != copy.checker_sq[0] && pos.checker_sq[i] != copy.checker_sq[1])
+            return false;
     return true;
 }

@@ -69,7 +69,7 @@ constexpr bool is_colour(int code, int colour) {
     return static_cast<unsigned>(code - 1 - 8 * colour) < 6u;
 }
 
-constexpr int SQ_A1 = 64, SQ_B1 = 65, SQ_C1 = 66, SQ_D1 = 67, SQ_E1 = 68, SQ_F1 = 69,
-              SQ_G1 = 70, SQ_H1 = 71;
+constexpr int SQ_A1 = 64, SQ_B1 = 65, SQ_C1 = 66, SQ_D1 = 67, SQ_E1 = 68, SQ_F1 = 69, SQ_G1 = 70,
+              SQ_H1 = 71;
 constexpr int SQ_A8 = 176, SQ_B8 = 177, SQ_C8 = 178, SQ_D8 = 179, SQ_E8 = 180, SQ_F8 = 181,
               SQ_G8 = 182, SQ_H8 = 183;

@@ -62,9 +62,7 @@ template <int N> inline int32_t by_count(const int32_t (&table)[N], int count) {
     return table[std::min(count, N - 1)];
 }
 
-inline int32_t signed_for(int colour, int32_t value) {
-    return colour == WHITE ? value : -value;
-}
+inline int32_t signed_for(int colour, int32_t value) { return colour == WHITE ? value : -value; }
 
 // Officers (knights, bishops, rooks, queens) of one colour.
 inline int officers_of(const Position& pos, int colour) {

@@ -29,9 +29,7 @@ bool book_off() {
     return false;
 }
 
-bool is_digit_0_7(char c) {
-    return c >= '0' && c <= '7';
-}
+bool is_digit_0_7(char c) { return c >= '0' && c <= '7'; }
 
 // Four book digits in a row. Stops at the first bad character, so a terminator is never
 // read past.
@@ -41,9 +39,7 @@ bool is_move_digits(const char* d) {
     return true;
 }
 
-int digit_square(char rank, char file) {
-    return 64 + 16 * (rank - '0') + (file - '0');
-}
+int digit_square(char rank, char file) { return 64 + 16 * (rank - '0') + (file - '0'); }
 
 // Reads one text line into out (at most BOOK_LINE_CHARS - 1 characters; the rest of a
 // longer line is dropped). A carriage return or trailing blanks before the line feed are

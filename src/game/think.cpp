@@ -72,7 +72,8 @@ void think(Position& pos) {
         best_move = MOVE_NONE;
         best_score = -SCORE_MATE;
         // A fixed time per move, where a front end asked for one, replaces the allotment.
-        time_for_move_ms = search_limits.movetime_ms > 0 ? search_limits.movetime_ms : allot_time(pos);
+        time_for_move_ms =
+            search_limits.movetime_ms > 0 ? search_limits.movetime_ms : allot_time(pos);
         search_start_ms = tick_ms();
         search_status = STATUS_RUNNING;
         root_search(pos);
@@ -132,7 +133,8 @@ void announce_move(Position& pos, Move move, char* text) {
         std::printf("1/2-1/2 {Kelvorante saw Draw by 50 move rule}\n");
     } else if (no_legal_move(pos, &game_result)) {
         if (game_result == RESULT_MATE)
-            std::printf(pos.side == WHITE ? "0-1 {Kelvorante mates}\n" : "1-0 {Kelvorante mates}\n");
+            std::printf(pos.side == WHITE ? "0-1 {Kelvorante mates}\n"
+                                          : "1-0 {Kelvorante mates}\n");
         else
             std::printf("1/2-1/2 {Kelvorante saw Stalemate}\n");
     } else {

@@ -9,11 +9,16 @@ constexpr uint8_t kind_of_code(int code) {
     switch (code) {
     case 1: return KIND_WHITE_PAWN;
     case 9: return KIND_BLACK_PAWN;
-    case 2: case 10: return KIND_KNIGHT;
-    case 3: case 11: return KIND_BISHOP;
-    case 4: case 12: return KIND_ROOK;
-    case 5: case 13: return KIND_QUEEN;
-    case 6: case 14: return KIND_KING;
+    case 2:
+    case 10: return KIND_KNIGHT;
+    case 3:
+    case 11: return KIND_BISHOP;
+    case 4:
+    case 12: return KIND_ROOK;
+    case 5:
+    case 13: return KIND_QUEEN;
+    case 6:
+    case 14: return KIND_KING;
     default: return 0;
     }
 }
@@ -41,14 +46,17 @@ const uint8_t is_slider[64] = {ROW8(0, S),  ROW8(8, S),  ROW8(16, S), ROW8(24, S
 #undef S
 #undef K
 
-#define KNIGHT_STEPS {33, 18, -14, -31, -33, -18, 14, 31, 0}
-#define BISHOP_STEPS {15, 17, -17, -15, 0}
-#define ROOK_STEPS {16, 1, -1, -16, 0}
-#define ROYAL_STEPS {16, 17, 1, -15, -16, -17, -1, 15, 0}
+#define KNIGHT_STEPS                                                                               \
+    { 33, 18, -14, -31, -33, -18, 14, 31, 0 }
+#define BISHOP_STEPS                                                                               \
+    { 15, 17, -17, -15, 0 }
+#define ROOK_STEPS                                                                                 \
+    { 16, 1, -1, -16, 0 }
+#define ROYAL_STEPS                                                                                \
+    { 16, 17, 1, -15, -16, -17, -1, 15, 0 }
 const int8_t piece_steps[16][9] = {
-    {0},          {15, 17, 0},  KNIGHT_STEPS, BISHOP_STEPS, ROOK_STEPS, ROYAL_STEPS,
-    ROYAL_STEPS,  {0},          {0},          {-15, -17, 0}, KNIGHT_STEPS, BISHOP_STEPS,
-    ROOK_STEPS,   ROYAL_STEPS,  ROYAL_STEPS,  {0},
+    {0}, {15, 17, 0},   KNIGHT_STEPS, BISHOP_STEPS, ROOK_STEPS, ROYAL_STEPS, ROYAL_STEPS, {0},
+    {0}, {-15, -17, 0}, KNIGHT_STEPS, BISHOP_STEPS, ROOK_STEPS, ROYAL_STEPS, ROYAL_STEPS, {0},
 };
 #undef KNIGHT_STEPS
 #undef BISHOP_STEPS
@@ -107,7 +115,7 @@ inline int walk(const Position& pos, int x, int step) {
 void compute_checkers(Position& pos, Move move) {
     pos.checkers = 0;
     if (move == MOVE_NONE) return;
-    const int us = static_cast<int>(pos.side);  // the side that may be in check
+    const int us = static_cast<int>(pos.side); // the side that may be in check
     const int mover = us ^ 1;
     const int k = king_square(pos, us);
     if (k >= LIST_END) return;

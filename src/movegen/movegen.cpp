@@ -74,8 +74,10 @@ inline ScoredMove* pawn_moves(Position& pos, int p, ScoredMove* list, const Delt
     const bool free = off_king_lines(p, view);
     if (r < 7) {
         if (pos.board[p + f] == EMPTY) {
-            if (free || keeps_king_safe(pos, p, p + f, view)) list = emit(list, make_move_word(p, p + f));
-            if (r == 2 && pos.board[p + 2 * f] == EMPTY && (free || keeps_king_safe(pos, p, p + 2 * f, view)))
+            if (free || keeps_king_safe(pos, p, p + f, view))
+                list = emit(list, make_move_word(p, p + f));
+            if (r == 2 && pos.board[p + 2 * f] == EMPTY &&
+                (free || keeps_king_safe(pos, p, p + 2 * f, view)))
                 list = emit(list, make_move_word(p, p + 2 * f));
         }
         return pawn_captures_and_ep(pos, p, list, view, false);
@@ -295,7 +297,8 @@ ScoredMove* gen_evasions_vs_slider(Position& pos, int c, ScoredMove* list) {
             const bool promote = relative_rank(p, us) == 7;
             if (pos.board[p + f] == EMPTY) {
                 if (answers(p + f) && keeps_king_safe(pos, p, p + f, v))
-                    list = promote ? emit_promotions(list, p, p + f, 0) : emit(list, make_move_word(p, p + f));
+                    list = promote ? emit_promotions(list, p, p + f, 0)
+                                   : emit(list, make_move_word(p, p + f));
                 if (!promote && relative_rank(p, us) == 2 && pos.board[p + 2 * f] == EMPTY &&
                     answers(p + 2 * f) && keeps_king_safe(pos, p, p + 2 * f, v))
                     list = emit(list, make_move_word(p, p + 2 * f));
@@ -304,7 +307,8 @@ ScoredMove* gen_evasions_vs_slider(Position& pos, int c, ScoredMove* list) {
             for (int i = 0; i < 2; ++i) {
                 const int t = p + steps[i];
                 const int target = pos.board[t];
-                if (!is_colour(target, them) || v[t].step != line || (t - k) * (t - c) > 0) continue;
+                if (!is_colour(target, them) || v[t].step != line || (t - k) * (t - c) > 0)
+                    continue;
                 if (!keeps_king_safe(pos, p, t, v)) continue;
                 list = promote ? emit_promotions(list, p, t, type_of(target))
                                : emit(list, make_move_word(p, t, type_of(target)));
@@ -315,7 +319,8 @@ ScoredMove* gen_evasions_vs_slider(Position& pos, int c, ScoredMove* list) {
                     const int target = pos.board[t];
                     if (target != EMPTY && !is_colour(target, them)) break;
                     if (answers(t) && keeps_king_safe(pos, p, t, v))
-                        list = emit(list, make_move_word(p, t, target == EMPTY ? 0 : type_of(target)));
+                        list =
+                            emit(list, make_move_word(p, t, target == EMPTY ? 0 : type_of(target)));
                     if (target != EMPTY) break;
                 }
             }

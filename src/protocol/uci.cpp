@@ -64,9 +64,7 @@ struct SearchSession {
 };
 SearchSession session;
 
-bool is_separator(char c) {
-    return c == ' ' || c == '\t';
-}
+bool is_separator(char c) { return c == ' ' || c == '\t'; }
 
 // The next word from cursor, terminated in place; nullptr at the end of the line.
 char* next_word(char*& cursor) {
@@ -106,9 +104,7 @@ bool is_number(const char* word) {
     return true;
 }
 
-int64_t clamp64(int64_t v, int64_t lo, int64_t hi) {
-    return v < lo ? lo : (v > hi ? hi : v);
-}
+int64_t clamp64(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 void say(const char* text, const char* detail = "") {
     // A garbage word may be very long: the message quotes only its start.
@@ -596,9 +592,7 @@ ClockPlan plan_clock(int64_t remaining_ms, int64_t increment_ms, int64_t moves_t
     return {static_cast<int32_t>(r / 10), static_cast<uint8_t>(n)};
 }
 
-void uci_new_game() {
-    set_up("startpos");
-}
+void uci_new_game() { set_up("startpos"); }
 
 bool uci_position(char* args) {
     char* cursor = args;

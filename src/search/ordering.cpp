@@ -13,17 +13,11 @@ CutoffStat cutoff_stats[64][64][16];
 
 namespace {
 // Value of whatever occupies a cell; 0 for empty and border cells.
-inline int value_at(int code) {
-    return code < 16 ? piece_value[code] : 0;
-}
+inline int value_at(int code) { return code < 16 ? piece_value[code] : 0; }
 } // namespace
 
-void clear_history_scores() {
-    std::memset(history_scores, 0, sizeof history_scores);
-}
-void clear_cutoff_stats() {
-    std::memset(cutoff_stats, 0, sizeof cutoff_stats);
-}
+void clear_history_scores() { std::memset(history_scores, 0, sizeof history_scores); }
+void clear_cutoff_stats() { std::memset(cutoff_stats, 0, sizeof cutoff_stats); }
 
 void score_moves(const Position& pos, ScoredMove* list_end, int count, int ply, Move order_move) {
     const int us = static_cast<int>(pos.side);

@@ -29,7 +29,8 @@ void print_board(const Position& pos, int where) {
     std::memset(text, 0, sizeof text);
     std::strcat(text, "\n");
     for (int rank = 7; rank >= 0; --rank) {
-        for (int file = 0; file < 8; ++file) std::strcat(text, cell_text(pos.board[make_square(file, rank)]));
+        for (int file = 0; file < 8; ++file)
+            std::strcat(text, cell_text(pos.board[make_square(file, rank)]));
         std::strcat(text, "\n");
     }
     if (where == 0) {

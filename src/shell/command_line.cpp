@@ -45,7 +45,8 @@ int divide(const char* fen, int depth) {
 } // namespace
 
 int run_command_line(int argc, char** argv) {
-    if (!std::strcmp(argv[1], "bench")) return run_bench(argc >= 3 ? std::atoi(argv[2]) : BENCH_DEPTH);
+    if (!std::strcmp(argv[1], "bench"))
+        return run_bench(argc >= 3 ? std::atoi(argv[2]) : BENCH_DEPTH);
     if (!std::strcmp(argv[1], "evalbench")) return run_eval_bench();
     if (!std::strcmp(argv[1], "divide") && argc >= 4) return divide(argv[2], std::atoi(argv[3]));
     std::printf("Usage: kelvorante [bench [depth] | evalbench | divide \"<fen>\" <depth>]\n");

@@ -121,7 +121,8 @@ void console_user_move(Position& pos, const char* word) {
 void remove_two_plies(Position& pos) {
     // Nothing before the set-up position can be taken back.
     if (pos.ply < setup_ply + 2) return;
-    for (int i = 0; i < 2; ++i) unmake_move(pos, game_history[pos.ply - 1].move, game_history[pos.ply].undo);
+    for (int i = 0; i < 2; ++i)
+        unmake_move(pos, game_history[pos.ply - 1].move, game_history[pos.ply].undo);
     if (protocol_mode == MODE_CONSOLE) print_board(pos, 0);
 }
 

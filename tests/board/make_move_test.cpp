@@ -36,7 +36,8 @@ TEST(MakeMove, DoublePushKeepsListPlaceAndSetsEnPassant) {
     EXPECT_EQ(square_touches[sq("e2")], 1);
     EXPECT_EQ(square_touches[sq("e4")], 1);
     EXPECT_EQ(list_squares(WHITE * 8 + PAWN),
-              (std::vector<int>{sq("a2"), sq("b2"), sq("c2"), sq("d2"), sq("e4"), sq("f2"), sq("g2"), sq("h2")}));
+              (std::vector<int>{sq("a2"), sq("b2"), sq("c2"), sq("d2"), sq("e4"), sq("f2"),
+                                sq("g2"), sq("h2")}));
 }
 
 TEST(MakeMove, CastlingMovesTheRookAndUnmakeRestoresIt) {
@@ -55,7 +56,8 @@ TEST(MakeMove, CastlingMovesTheRookAndUnmakeRestoresIt) {
     EXPECT_EQ(list_squares(WHITE * 8 + ROOK), (std::vector<int>{SQ_A1, SQ_F1}));
     const int king = make_piece(WHITE, KING), rook = make_piece(WHITE, ROOK);
     EXPECT_EQ(game_position.psq_open[0] - before.psq_open[0],
-              pst_open[king][SQ_G1] - pst_open[king][SQ_E1] + pst_open[rook][SQ_F1] - pst_open[rook][SQ_H1]);
+              pst_open[king][SQ_G1] - pst_open[king][SQ_E1] + pst_open[rook][SQ_F1] -
+                  pst_open[rook][SQ_H1]);
     EXPECT_TRUE(pos_ok(game_position));
     unmake_move(game_position, castle, undo);
     EXPECT_EQ(std::memcmp(&before, &game_position, sizeof before), 0);

@@ -10,9 +10,7 @@
 #include "movegen/movegen.h"
 #include "test_position.h"
 
-namespace {
-
-} // namespace
+namespace {} // namespace
 
 TEST(Position, StartPositionSumsAndLists) {
     ASSERT_TRUE(setup(start_fen));
@@ -104,21 +102,21 @@ TEST(Position, UnplayablePositionsAreRefusedAndChangeNothing) {
     ASSERT_TRUE(setup("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1"));
     const uint64_t key = game_position.key;
     const char* refused[] = {
-        "8/8/8/8/8/8/8/4K3 w - - 0 1",                                 // no black king
-        "4k3/8/8/8/8/8/8/3KK3 w - - 0 1",                              // two white kings
-        "4k3/8/8/8/8/8/8/8 w - - 0 1",                                 // no white king
-        "4k3/8/8/8/8/8/PPPPPPPP/PPPPK3 w - - 0 1",                     // too many pawns, back rank
-        "4k3/8/8/8/8/8/P7/4K3 w - - 0 1x",                             // fine (control, below)
+        "8/8/8/8/8/8/8/4K3 w - - 0 1",             // no black king
+        "4k3/8/8/8/8/8/8/3KK3 w - - 0 1",          // two white kings
+        "4k3/8/8/8/8/8/8/8 w - - 0 1",             // no white king
+        "4k3/8/8/8/8/8/PPPPPPPP/PPPPK3 w - - 0 1", // too many pawns, back rank
+        "4k3/8/8/8/8/8/P7/4K3 w - - 0 1x",         // fine (control, below)
     };
     for (int i = 0; i < 4; ++i) {
         EXPECT_FALSE(setup(refused[i])) << refused[i];
         EXPECT_EQ(game_position.key, key);
     }
-    EXPECT_FALSE(setup("4k3/8/8/8/8/8/8/P3K3 w - - 0 1"));           // pawn on the first rank
-    EXPECT_FALSE(setup("3Pk3/8/8/8/8/8/8/4K3 w - - 0 1"));           // pawn on the last rank
-    EXPECT_FALSE(setup("4k3/pppppppp/p7/8/8/8/8/4K3 w - - 0 1"));    // nine pawns
-    EXPECT_FALSE(setup("qqqqkqqq/qqqqqqqq/q7/8/8/8/8/4K3 b - - 0 1"));   // seventeen pieces
-    EXPECT_FALSE(setup("4k3/8/8/8/8/8/8/4R1K1 w - - 0 1"));         // black in check, white to move
+    EXPECT_FALSE(setup("4k3/8/8/8/8/8/8/P3K3 w - - 0 1"));             // pawn on the first rank
+    EXPECT_FALSE(setup("3Pk3/8/8/8/8/8/8/4K3 w - - 0 1"));             // pawn on the last rank
+    EXPECT_FALSE(setup("4k3/pppppppp/p7/8/8/8/8/4K3 w - - 0 1"));      // nine pawns
+    EXPECT_FALSE(setup("qqqqkqqq/qqqqqqqq/q7/8/8/8/8/4K3 b - - 0 1")); // seventeen pieces
+    EXPECT_FALSE(setup("4k3/8/8/8/8/8/8/4R1K1 w - - 0 1")); // black in check, white to move
     EXPECT_FALSE(setup(""));
     EXPECT_FALSE(setup("garbage"));
     EXPECT_EQ(game_position.key, key);
@@ -131,7 +129,8 @@ TEST(Position, SetUpInCheckRecordsTheCheckers) {
     EXPECT_EQ(game_position.checker_sq[0], SQ_A1);
     ScoredMove list[MAX_MOVES];
     ScoredMove* end = gen_legal(game_position, list);
-    for (ScoredMove* m = list; m != end; ++m) EXPECT_NE(move_to(m->move), SQ_F1) << move_text(m->move);
+    for (ScoredMove* m = list; m != end; ++m)
+        EXPECT_NE(move_to(m->move), SQ_F1) << move_text(m->move);
 
     // Three checkers: two are recorded, and only king moves remain.
     ASSERT_TRUE(setup("7k/8/8/8/8/3n4/8/r3K2r w - - 0 1"));

@@ -25,9 +25,7 @@ void expect_values(std::initializer_list<Case> cases) {
     }
 }
 
-int sq(const char* name) {
-    return make_square(name[0] - 'a', name[1] - '1');
-}
+int sq(const char* name) { return make_square(name[0] - 'a', name[1] - '1'); }
 
 } // namespace
 

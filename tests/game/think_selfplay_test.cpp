@@ -56,8 +56,10 @@ TEST(SelfPlay, GamesReachAResultWithLegalMovesOnly) {
         while (p && fgets(buf, sizeof buf, p)) {
             const std::string text = buf;
             const size_t colon = text.find(':');
-            if (text.rfind("Nodes searched", 0) == 0) legal.emplace_back();
-            else if (colon == 4 || colon == 5) legal.back().push_back(text.substr(0, colon));
+            if (text.rfind("Nodes searched", 0) == 0)
+                legal.emplace_back();
+            else if (colon == 4 || colon == 5)
+                legal.back().push_back(text.substr(0, colon));
         }
         if (p) pclose(p);
         ASSERT_EQ(legal.size(), moves.size() + 2) << "stockfish did not answer every position";

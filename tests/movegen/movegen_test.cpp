@@ -33,9 +33,9 @@ bool contains(const std::vector<std::string>& moves, const std::string& m) {
 TEST(MoveGen, StartPositionOrder) {
     ASSERT_TRUE(setup(start_fen));
     EXPECT_EQ(generate(gen_moves),
-              (std::vector<std::string>{"b1c3", "b1a3", "g1h3", "g1f3", "a2a3", "a2a4", "b2b3", "b2b4", "c2c3",
-                                        "c2c4", "d2d3", "d2d4", "e2e3", "e2e4", "f2f3", "f2f4", "g2g3", "g2g4",
-                                        "h2h3", "h2h4"}));
+              (std::vector<std::string>{"b1c3", "b1a3", "g1h3", "g1f3", "a2a3", "a2a4", "b2b3",
+                                        "b2b4", "c2c3", "c2c4", "d2d3", "d2d4", "e2e3", "e2e4",
+                                        "f2f3", "f2f4", "g2g3", "g2g4", "h2h3", "h2h4"}));
 }
 
 TEST(MoveGen, PromotionsQueenRookBishopKnight) {
@@ -66,8 +66,8 @@ TEST(MoveGen, EnPassantSquareThatDoesNotFitIsIgnored) {
     // Wrong rank, no enemy pawn behind, the square itself occupied: never a capture, and
     // making the legal moves never creates or destroys a piece.
     const char* fens[] = {
-        "4k3/8/8/3pP3/8/8/8/4K3 w - d5 0 2",  // square occupied by the pawn itself
-        "4k3/8/8/4P3/8/8/8/4K3 w - d6 0 2",   // no pawn behind
+        "4k3/8/8/3pP3/8/8/8/4K3 w - d5 0 2",   // square occupied by the pawn itself
+        "4k3/8/8/4P3/8/8/8/4K3 w - d6 0 2",    // no pawn behind
         "4k3/8/3n4/3pP3/8/8/8/4K3 w - d6 0 2", // occupied target square
         "4k3/8/8/8/8/3N4/3pP3/4K3 w - d3 0 2", // wrong rank for White
     };
@@ -98,7 +98,8 @@ TEST(MoveGen, CastlingRules) {
     // Rights that do not fit the board: the king is not on e1, or the rook is missing.
     ASSERT_TRUE(setup("6k1/8/8/8/8/8/8/R2K3R w KQ - 0 1"));
     moves = legal_moves();
-    for (const auto& m : moves) EXPECT_FALSE(move_is_castle(text_to_move(game_position, m.c_str()))) << m;
+    for (const auto& m : moves)
+        EXPECT_FALSE(move_is_castle(text_to_move(game_position, m.c_str()))) << m;
     ASSERT_TRUE(setup("7k/8/8/8/8/8/8/4K3 w KQ - 0 1"));
     EXPECT_FALSE(contains(legal_moves(), "e1g1"));
 }

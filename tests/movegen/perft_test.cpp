@@ -49,7 +49,8 @@ void run_suite(uint64_t limit) {
         ASSERT_TRUE(setup(c.fen)) << c.fen;
         for (auto [depth, count] : c.depths) {
             if (limit && count > limit) continue;
-            EXPECT_EQ(perft_leaves(game_position, depth, area), count) << c.fen << " depth " << depth;
+            EXPECT_EQ(perft_leaves(game_position, depth, area), count)
+                << c.fen << " depth " << depth;
         }
     }
 }

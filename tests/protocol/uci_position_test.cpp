@@ -31,7 +31,10 @@ void expect_position(const std::string& fen, const std::string& what) {
 } // namespace
 
 TEST(UciPosition, MoveListsReachExactPositions) {
-    const struct { const char* command; const char* expected; } cases[] = {
+    const struct {
+        const char* command;
+        const char* expected;
+    } cases[] = {
         {"fen r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1 moves e8c8 e1g1",
          "2kr3r/8/8/8/8/8/8/R4RK1 b - - 2 2"},
         {"startpos moves e2e4 a7a6 e4e5 d7d5 e5d6",

@@ -79,9 +79,14 @@ TEST(UciSession, SearchLimitsGiveOneLegalBestmove) {
     std::string long_game = "position startpos moves";
     static const char* cycle[4] = {"g1f3", "g8f6", "f3g1", "f6g8"};
     for (int i = 0; i < 600; ++i) long_game += std::string(" ") + cycle[i % 4];
-    const struct { std::string position, go, fen; std::vector<std::string> moves; } cases[] = {
-        {"position fen r3k2r/p6p/8/8/8/8/P6P/R3K2R w KQkq - 0 1 moves e1g1 e8c8", "go depth 2",
-         "r3k2r/p6p/8/8/8/8/P6P/R3K2R w KQkq - 0 1", {"e1g1", "e8c8"}},
+    const struct {
+        std::string position, go, fen;
+        std::vector<std::string> moves;
+    } cases[] = {
+        {"position fen r3k2r/p6p/8/8/8/8/P6P/R3K2R w KQkq - 0 1 moves e1g1 e8c8",
+         "go depth 2",
+         "r3k2r/p6p/8/8/8/8/P6P/R3K2R w KQkq - 0 1",
+         {"e1g1", "e8c8"}},
         {"position startpos moves e2e4", "go nodes 3000", start_fen, {"e2e4"}},
         {"position fen " + MIDDLEGAME, "go movetime 500", MIDDLEGAME, {}},
         {long_game, "go depth 2", start_fen, {}},
@@ -141,8 +146,8 @@ TEST(UciSession, BadInputIsExplainedAndKeepsThePosition) {
     Uci e;
     ASSERT_TRUE(e.ready);
     e.send("position startpos moves e2e4");
-    for (const char* bad : {"position fen 8/8/8/8/8/8/8/8 w - - 0 1",
-                            "position startpos moves d2d4 e7e9"}) {
+    for (const char* bad :
+         {"position fen 8/8/8/8/8/8/8/8 w - - 0 1", "position startpos moves d2d4 e7e9"}) {
         const size_t first = e.lines().size();
         e.send(bad);
         e.send("isready");

@@ -50,8 +50,10 @@ class XboardInProcess : public ::testing::Test {
 };
 
 TEST_F(XboardInProcess, LevelFiguresAndMissingArguments) {
-    const struct { const char* args; int moves, kind; } cases[] = {
-        {"40 5 0", 40, 1}, {"0 5 0", 30, 0}, {"300 1 0", 44, 1}};
+    const struct {
+        const char* args;
+        int moves, kind;
+    } cases[] = {{"40 5 0", 40, 1}, {"0 5 0", 30, 0}, {"300 1 0", 44, 1}};
     for (const auto& c : cases) {
         parse_level(c.args);
         EXPECT_EQ(moves_per_control, c.moves) << c.args;

@@ -37,8 +37,8 @@ TEST(Search, AbortedSearchesRestoreTheGameAndStillYieldAMove) {
     struct Case {
         const char* what;
         SearchLimits limits;
-        int stop_after;       // 0: no stopping hook
-        uint32_t first_poll;  // nodes before the first poll
+        int stop_after;      // 0: no stopping hook
+        uint32_t first_poll; // nodes before the first poll
     } cases[] = {
         {"complete", {6, 0, 0, true}, 0, POLL_INTERVAL},
         {"node limit", {30, 20000, 0, true}, 0, POLL_INTERVAL},

@@ -28,7 +28,8 @@ TEST(ConsolePlay, GoPlaysAShortestMateForEverySuitePosition) {
     std::istringstream out(run.output);
     std::string line, tail;
     for (const MateCase& c : suite) {
-        while (std::getline(out, line) && line.rfind("move ", 0) != 0) {}
+        while (std::getline(out, line) && line.rfind("move ", 0) != 0) {
+        }
         ASSERT_FALSE(out.eof()) << "no move for " << c.fen;
         EXPECT_NE(std::find(c.firsts.begin(), c.firsts.end(), line.substr(5)), c.firsts.end())
             << c.fen << ": played " << line;

@@ -70,9 +70,10 @@ TEST(Console, LoadGoodAndBadFiles) {
     write_file(dir + "/good.fen", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1\n");
     write_file(dir + "/empty.fen", "");
     write_file(dir + "/kingless.fen", "8/8/8/8/8/8/4P3/4K3 w - - 0 1\n");
-    EngineRun run = run_engine("load good.fen\nload\nload missing.fen\nload empty.fen\nload kingless.fen\nboard 0\n"
-                               "new\nquit\n",
-                               20000, {}, dir);
+    EngineRun run = run_engine(
+        "load good.fen\nload\nload missing.fen\nload empty.fen\nload kingless.fen\nboard 0\n"
+        "new\nquit\n",
+        20000, {}, dir);
     const std::string loaded = "\n"
                                " . . . . k . . .\n"
                                " . . . . . . . .\n"

@@ -8,7 +8,8 @@
 TEST(Notation, Squares) {
     EXPECT_EQ(text_to_square("a1"), 64);
     EXPECT_EQ(text_to_square("h8"), 183);
-    for (const char* bad : {"i1", "a9", "A1", "a0", "", "a"}) EXPECT_EQ(text_to_square(bad), -1) << bad;
+    for (const char* bad : {"i1", "a9", "A1", "a0", "", "a"})
+        EXPECT_EQ(text_to_square(bad), -1) << bad;
     char out[3] = {};
     square_to_text('1', '4', out); // the digit pair rank 1, file 4 is e2
     EXPECT_STREQ(out, "e2");
