@@ -16,15 +16,15 @@ inline ScoredMove* emit_promotions(ScoredMove* list, int from, int to, int captu
 }
 
 // An en-passant capture is played only when an enemy pawn really stands behind an empty
-// target square on the right rank, and only when, with both pawns gone from their squares,
-// no enemy piece attacks the king (this also covers the captured pawn shielding the king
-// on a diagonal and both pawns leaving the king's rank).
+// target square on the right rank, the square it came from is empty too, and only when, with both
+// pawns gone from their squares, no enemy piece attacks the king (this also covers the captured
+// pawn shielding the king on a diagonal and both pawns leaving the king's rank).
 bool en_passant_is_legal(Position& pos, int from) {
     const int us = static_cast<int>(pos.side), them = us ^ 1;
     const int ep = pos.ep_square;
     const int captured = ep - pawn_step[us];
     if (relative_rank(from, us) != 5 || pos.board[ep] != EMPTY ||
-        pos.board[captured] != make_piece(them, PAWN))
+        pos.board[captured] != make_piece(them, PAWN) || pos.board[ep + pawn_step[us]] != EMPTY)
         return false;
     const int k = king_square(pos, us);
     uint8_t* board = pos.board;

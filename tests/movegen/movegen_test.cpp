@@ -63,13 +63,16 @@ TEST(MoveGen, EnPassantNeverExposesTheKing) {
 }
 
 TEST(MoveGen, EnPassantSquareThatDoesNotFitIsIgnored) {
-    // Wrong rank, no enemy pawn behind, the square itself occupied: never a capture, and
+    // Wrong rank, no enemy pawn behind, the square itself or the one the pawn came from
+    // occupied: never a capture, and
     // making the legal moves never creates or destroys a piece.
     const char* fens[] = {
         "4k3/8/8/3pP3/8/8/8/4K3 w - d5 0 2",   // square occupied by the pawn itself
         "4k3/8/8/4P3/8/8/8/4K3 w - d6 0 2",    // no pawn behind
         "4k3/8/3n4/3pP3/8/8/8/4K3 w - d6 0 2", // occupied target square
         "4k3/8/8/8/8/3N4/3pP3/4K3 w - d3 0 2", // wrong rank for White
+        "4k3/4n3/8/3Pp3/8/8/8/4K3 w - e6 0 1", // the pawn's origin square is occupied
+        "7k/4n3/8/3Pp3/5K2/8/8/8 w - e6 0 1",  // the same, with the pawn giving check
     };
     for (const char* fen : fens) {
         ASSERT_TRUE(setup(fen)) << fen;
