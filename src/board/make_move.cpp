@@ -13,6 +13,17 @@ inline uint8_t pawn_bit(int colour, int sq) {
     return static_cast<uint8_t>(1u << (relative_rank(sq, colour) - 1));
 }
 
+// The castling right tied to a rook's corner square, 0 elsewhere.
+inline uint32_t corner_right(int sq) {
+    switch (sq) {
+    case SQ_A1: return 2;
+    case SQ_H1: return 1;
+    case SQ_A8: return 8;
+    case SQ_H8: return 4;
+    default: return 0;
+    }
+}
+
 inline uint16_t pack(Link l) { return static_cast<uint16_t>(l.prev | (l.next << 8)); }
 inline Link unpack(uint16_t v) {
     return Link{static_cast<uint8_t>(v & 0xFF), static_cast<uint8_t>(v >> 8)};
@@ -200,13 +211,10 @@ void make_move(Position& pos, Move move, Undo& undo) {
         }
         pos.castling_lost |= us == WHITE ? 3u : 12u;
     }
-    switch (from) {
-    case SQ_A1: pos.castling_lost |= 2; break;
-    case SQ_H1: pos.castling_lost |= 1; break;
-    case SQ_A8: pos.castling_lost |= 8; break;
-    case SQ_H8: pos.castling_lost |= 4; break;
-    default: break;
-    }
+    // A right ends when its rook leaves the corner and also when anything arrives there:
+    // the rook that stood on the corner was captured, and another rook that later reaches
+    // the corner must not castle with a king that has never moved.
+    pos.castling_lost |= corner_right(from) | corner_right(to);
 
     // 15. En-passant square after any double step.
     pos.ep_square = (type == PAWN && to - from == 2 * pawn_step[us])

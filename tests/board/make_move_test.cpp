@@ -85,13 +85,22 @@ TEST(MakeMove, PromotionPutsTheQueenFirstInItsList) {
     EXPECT_EQ(std::memcmp(&before, &game_position, sizeof before), 0);
 }
 
-TEST(MakeMove, CornerRightsFollowTheFromSquareOnly) {
+TEST(MakeMove, CornerRightsEndWhenTheRookLeavesOrIsCaptured) {
     ASSERT_TRUE(setup("r3k2r/8/8/8/8/8/6b1/R3K2R b KQkq - 0 1"));
-    ASSERT_TRUE(play("g2h1")); // capture on h1 leaves White's right as it is
-    EXPECT_EQ(game_position.castling_lost, 0u);
+    ASSERT_TRUE(play("g2h1")); // the h1 rook is captured: White's king-side right ends
+    EXPECT_EQ(game_position.castling_lost, 1u);
     ASSERT_TRUE(setup("r3k2r/8/8/8/8/8/8/R3K2R w Kkq - 0 1"));
     ASSERT_TRUE(play("a1b1")); // the right was already gone; the bit is set anyway
     EXPECT_EQ(game_position.castling_lost, 2u);
+
+    // Another rook recaptures on the corner while the king has never moved: no castling,
+    // and the key is that of the same position without the right.
+    ASSERT_TRUE(setup("4k3/8/8/8/8/7R/6b1/4K2R b K - 0 1"));
+    for (const char* m : {"g2h1", "h3h1", "e8d8"}) ASSERT_TRUE(play(m)) << m;
+    EXPECT_FALSE(play("e1g1"));
+    const uint64_t key = game_position.key;
+    ASSERT_TRUE(setup("3k4/8/8/8/8/8/8/4K2R w - - 1 3"));
+    EXPECT_EQ(game_position.key, key);
 }
 
 TEST(MakeMove, CapturedPieceReturnsToItsListPlace) {
