@@ -137,11 +137,16 @@ std::string EngineProcess::wait_for(const std::string& prefix, int timeout_ms) {
     return "";
 }
 
-int EngineProcess::wait_exit(int timeout_ms) {
-    if (in_fd_ >= 0) close_input();
+void EngineProcess::close_output() {
+    if (out_fd_ >= 0) close(out_fd_);
+    out_fd_ = -1;
+}
+
+int EngineProcess::wait_exit(int timeout_ms, bool close_in) {
+    if (close_in && in_fd_ >= 0) close_input();
     std::string line;
     long long end = now_ms() + timeout_ms;
-    while (read_line(line, static_cast<int>(std::max(1LL, end - now_ms())))) {
+    while (out_fd_ >= 0 && read_line(line, static_cast<int>(std::max(1LL, end - now_ms())))) {
     }
     int status = reap(pid_, static_cast<int>(std::max(1LL, end - now_ms())));
     pid_ = -1;

@@ -26,12 +26,16 @@ class EngineProcess {
 
     void send(const std::string& line); // a line feed is appended
     void close_input();
+    // Closes the reading end of the engine's standard output, as an interface that has
+    // gone away does; the engine's next write fails.
+    void close_output();
     // Reads lines until one starts with prefix (returned) or timeout; "" on timeout or end.
     std::string wait_for(const std::string& prefix, int timeout_ms = 20000);
     // Everything read so far, line by line.
     const std::vector<std::string>& lines() const { return lines_; }
-    // Waits for the process to end; returns its exit status or -1 after timeout.
-    int wait_exit(int timeout_ms = 20000);
+    // Waits for the process to end (closing its input first unless told not to); returns
+    // its exit status or -1 after timeout.
+    int wait_exit(int timeout_ms = 20000, bool close_in = true);
 
   private:
     bool read_line(std::string& line, int timeout_ms);

@@ -256,7 +256,74 @@ void find_checkers(Position& pos) {
 }
 
 namespace {
+
 Position scratch;
+
+bool placement_is_well_formed(const char* f, size_t n) {
+    int rank = 0, file = 0;
+    for (size_t i = 0; i < n; ++i) {
+        const char c = f[i];
+        if (c == '/') {
+            if (file != 8) return false;
+            ++rank;
+            file = 0;
+        } else if (c >= '1' && c <= '8') {
+            file += c - '0';
+        } else if (std::strchr("pnbrqkPNBRQK", c)) {
+            ++file;
+        } else {
+            return false;
+        }
+        if (file > 8 || rank > 7) return false;
+    }
+    return rank == 7 && file == 8;
+}
+
+bool castling_is_well_formed(const char* f, size_t n) {
+    if (n == 1 && f[0] == '-') return true;
+    if (n > 4) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (!std::strchr("KQkq", f[i]) || std::memchr(f + i + 1, f[i], n - i - 1)) return false;
+    return true;
+}
+
+bool en_passant_is_well_formed(const char* f, size_t n) {
+    if (n == 1 && f[0] == '-') return true;
+    return n == 2 && f[0] >= 'a' && f[0] <= 'h' && f[1] >= '1' && f[1] <= '8';
+}
+
+// Counters of up to six digits: larger numbers are no real game.
+bool counter_is_well_formed(const char* f, size_t n) {
+    if (n == 0 || n > 6) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (f[i] < '0' || f[i] > '9') return false;
+    return true;
+}
+
+} // namespace
+
+bool fen_is_well_formed(const char* fen) {
+    int field = 0;
+    for (const char* p = fen;;) {
+        while (*p == ' ') ++p;
+        if (!*p) break;
+        const char* start = p;
+        while (*p && *p != ' ') ++p;
+        const size_t n = static_cast<size_t>(p - start);
+        bool ok = false;
+        switch (field) {
+        case 0: ok = placement_is_well_formed(start, n); break;
+        case 1: ok = n == 1 && (*start == 'w' || *start == 'b'); break;
+        case 2: ok = castling_is_well_formed(start, n); break;
+        case 3: ok = en_passant_is_well_formed(start, n); break;
+        case 4:
+        case 5: ok = counter_is_well_formed(start, n); break;
+        default: break;
+        }
+        if (!ok) return false;
+        ++field;
+    }
+    return field >= 2;
 }
 
 bool fen_is_playable(const char* fen) {

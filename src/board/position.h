@@ -72,6 +72,11 @@ void compute_sums(Position& pos);
 // The checkers of the side to move from scratch (at most two are recorded).
 void find_checkers(Position& pos);
 
+// True when the text has the form of a FEN: eight ranks of eight squares, a side of "w" or
+// "b", then optionally castling ("-" or the letters KQkq, each at most once), en passant
+// ("-" or a square) and the two counters (digits). Fields are separated by spaces.
+bool fen_is_well_formed(const char* fen);
+
 // True when the FEN describes a position the engine can play: one king per side, at most
 // 16 pieces and 8 pawns per side, no pawn on the first or last rank, and the side not to
 // move not in check.

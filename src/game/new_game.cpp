@@ -10,7 +10,7 @@
 #include "shell/settings.h"
 
 bool set_position(const char* fen) {
-    if (!fen_is_playable(fen)) return false;
+    if (!fen_is_well_formed(fen) || !fen_is_playable(fen)) return false;
     tt_clear();
     clear_eval_cache();
     clear_pawn_cache();
@@ -27,7 +27,6 @@ void reset_game_state(Position&) {
     moves_out_of_book = 0;
     game_result = 0;
     search_status = 0;
-    engine_playing = 0;
     ponder_enabled = 0;
     pondering = 0;
     time_for_move_ms = 0;

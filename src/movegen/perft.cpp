@@ -3,18 +3,44 @@
 #include "board/make_move.h"
 #include "movegen/movegen.h"
 
-uint64_t perft(Position& pos, int depth, ScoredMove* list) {
-    if (depth <= 0) return 0;
+bool (*perft_stop_hook)() = nullptr;
+bool perft_aborted = false;
+
+namespace {
+
+// Interior nodes between two questions to the stop hook; a few milliseconds of counting.
+constexpr uint32_t PERFT_POLL_INTERVAL = 1u << 14;
+uint32_t perft_poll_counter = 0;
+
+bool perft_should_stop() {
+    if (perft_aborted) return true;
+    if (++perft_poll_counter < PERFT_POLL_INTERVAL) return false;
+    perft_poll_counter = 0;
+    if (perft_stop_hook && perft_stop_hook()) perft_aborted = true;
+    return perft_aborted;
+}
+
+uint64_t count_moves(Position& pos, int depth, ScoredMove* list) {
     ScoredMove* end = gen_legal(pos, list);
     uint64_t count = static_cast<uint64_t>(end - list);
-    if (depth == 1) return count;
+    if (depth == 1 || perft_should_stop()) return count;
     Undo undo;
     for (ScoredMove* m = list; m != end; ++m) {
         make_move(pos, m->move, undo);
-        count += perft(pos, depth - 1, end);
+        count += count_moves(pos, depth - 1, end);
         unmake_move(pos, m->move, undo);
+        if (perft_aborted) break;
     }
     return count;
+}
+
+} // namespace
+
+uint64_t perft(Position& pos, int depth, ScoredMove* list) {
+    perft_aborted = false;
+    perft_poll_counter = 0;
+    if (depth <= 0) return 0;
+    return count_moves(pos, depth, list);
 }
 
 uint64_t perft_leaves(Position& pos, int depth, ScoredMove* list) {

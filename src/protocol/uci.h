@@ -1,12 +1,21 @@
 // The UCI dialogue. The interface owns the game: it sends the position (the start
 // position or a FEN, and the moves played since), then "go" with the clock or search
-// limits; the engine answers every "go" with exactly one "bestmove" line.
+// limits; the engine answers every "go" with exactly one "bestmove" line and leaves its
+// move to the interface's next "position".
 #pragma once
 
 #include <cstdint>
 
+#include "search/report.h"
+
 // Runs the dialogue until "quit" or the end of standard input.
 void uci_loop();
+
+// The loop's parts, for driving the dialogue line by line: uci_begin prints the
+// identification and sets the engine up; uci_command carries out one line and returns
+// false when the dialogue ends.
+void uci_begin();
+bool uci_command(char* line);
 
 // "ucinewgame": the start position and a new-game reset.
 void uci_new_game();
@@ -19,12 +28,6 @@ void uci_new_game();
 // gives false.
 bool uci_position(char* args);
 
-// How a UCI clock becomes the engine's clock inputs: the remaining time in centiseconds
-// and the number of moves it is shared by.
-struct ClockPlan {
-    int32_t clock_cs;
-    uint8_t moves;
-};
-// remaining_ms, increment_ms: the side to move's time and increment; moves_to_go 0 when
-// the interface gave none (the whole game is then planned as 30 more moves).
-ClockPlan plan_clock(int64_t remaining_ms, int64_t increment_ms, int64_t moves_to_go);
+// The progress line: "info depth D score cp S nodes N nps X time T pv m1 m2 ...", mate
+// scores as "score mate N" in moves.
+void uci_progress(const Progress& p);

@@ -1,22 +1,25 @@
 #include "protocol/xboard.h"
 
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "board/make_move.h"
 #include "game/book.h"
 #include "game/new_game.h"
+#include "game/results.h"
 #include "game/think.h"
 #include "movegen/movegen.h"
 #include "search/quiesce.h"
+#include "search/report.h"
 #include "search/root.h"
 #include "shell/console.h"
 #include "shell/input.h"
 #include "shell/notation.h"
+#include "shell/output.h"
 #include "shell/platform.h"
 #include "shell/settings.h"
+#include "shell/tokens.h"
 
 namespace {
 
@@ -30,21 +33,40 @@ constexpr long CLOCK_CS_LIMIT = 100000000;
 // multiples, which must stay inside 32 bits.
 constexpr long MOVETIME_LIMIT_S = 3600;
 
+constexpr char FEATURE_LINE[] = "feature ping=1 setboard=1 playother=1 myname=\"%s\" "
+                                "variants=\"normal\" done=1\n";
+
 // Words GUIs send that this front end has no use for and for which an error reply would
 // only be noise in the interface's log.
-const char* const SILENT_WORDS[] = {"xboard", "rejected", "nopost", "name", "rating",
-                                    "ics",    "hint",     "bk",     "nps",  "memory",
-                                    "cores",  "egtpath",  "option", "exit", "."};
+const char* const SILENT_WORDS[] = {"xboard", "accepted", "rejected", "random", "post", "nopost",
+                                    "otim",   "computer", "white",    "black",  "draw", "name",
+                                    "rating", "ics",      "hint",     "bk",     "nps",  "memory",
+                                    "cores",  "egtpath",  "option",   "result", "?",    "."};
 
-void print_flushed(const char* format, const char* text) {
-    std::printf(format, text);
-    std::fflush(stdout);
+// Lines that take the position away from a search on the engine's own move: it stops and
+// plays nothing, and the line is carried out afterwards.
+const char* const CANCELLING_WORDS[] = {"force",  "new",  "setboard", "result", "undo",
+                                        "remove", "quit", "analyze",  "exit"};
+
+// What the interface has said about the game that is not part of the position.
+struct XboardState {
+    bool force_mode;     // moves are played, not answered
+    bool board_refused;  // the last setboard was refused: the interface's board is unknown
+    bool analysis_due;   // analysing and something changed since the last analysis began
+    int depth_limit;     // "sd", 0 for none
+    int32_t movetime_ms; // "st", 0 for none
+    char search_line[LINE_SIZE];
+};
+XboardState xb;
+
+bool word_in(const char* word, const char* const* list, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        if (!std::strcmp(word, list[i])) return true;
+    return false;
 }
 
 bool is_silent_word(const char* word) {
-    for (const char* w : SILENT_WORDS)
-        if (!std::strcmp(word, w)) return true;
-    return false;
+    return word_in(word, SILENT_WORDS, sizeof SILENT_WORDS / sizeof SILENT_WORDS[0]);
 }
 
 // Two squares and an optional promotion letter, nothing else.
@@ -55,50 +77,104 @@ bool has_move_form(const char* word) {
     return std::strchr("qrbn", word[4]) && !word[5];
 }
 
-// The first word of a line is terminated in place; *rest points at the next word, or
-// nullptr when the line has no further word.
-char* split_first_word(char* line, char** rest) {
-    char* p = line;
-    while (*p == ' ') ++p;
-    *rest = nullptr;
-    if (!*p) return nullptr;
-    char* word = p;
-    while (*p && *p != ' ') ++p;
-    if (*p) {
-        *p++ = '\0';
-        while (*p == ' ') ++p;
-        if (*p) *rest = p;
-    }
-    return word;
-}
-
-// The first word of text copied into out (at most size - 1 characters).
-void copy_word(const char* text, char* out, size_t size) {
-    size_t n = 0;
-    while (text[n] && text[n] != ' ' && n + 1 < size) {
-        out[n] = text[n];
-        ++n;
-    }
-    out[n] = '\0';
-}
-
 long clamped(long value, long low, long high) {
     return value < low ? low : value > high ? high : value;
 }
 
-void missing_argument(const char* command) {
-    print_flushed("Error (missing argument): %s\n", command);
+void missing_argument(const char* command) { send("Error (missing argument): %s\n", command); }
+
+// The limits of a search on the engine's own move or on the opponent's time.
+void set_game_limits() {
+    search_limits = SearchLimits{};
+    search_limits.depth = xb.depth_limit;
+    search_limits.movetime_ms = xb.movetime_ms;
 }
+
+void play_for_side_to_move() {
+    set_game_limits();
+    game_result = RESULT_NONE;
+    pondering = 0;
+    think(game_position);
+}
+
+// ---------------------------------------------------------------------------------------
+// Lines that arrive while the engine searches
+
+void answer_ping(char* arg);
+
+// Thinking on the opponent's time, or analysing: any line stops. An analysis goes on
+// through the status request (it has nothing to add) and through "ping", which is
+// answered at once since no move is pending.
+bool poll_background_search() {
+    while (stream_pending()) {
+        if (!read_stream_line(xb.search_line, sizeof xb.search_line)) return true;
+        char copy[LINE_SIZE];
+        std::memcpy(copy, xb.search_line, sizeof copy);
+        char* cursor = copy;
+        const char* word = next_word(cursor);
+        if (!word) continue;
+        if (analysing && !std::strcmp(word, ".")) continue;
+        if (analysing && !std::strcmp(word, "ping")) {
+            answer_ping(rest_of_line(cursor));
+            continue;
+        }
+        keep_line(xb.search_line);
+        return true;
+    }
+    return false;
+}
+
+// Thinking on its own move: "?" moves now; a line that takes the position away stops the
+// search without a move; other lines stop it (and the move is played first) once the
+// engine has played a searched move in this game, and otherwise wait for the move.
+bool poll_own_move() {
+    while (stream_pending()) {
+        if (!read_stream_line(xb.search_line, sizeof xb.search_line)) {
+            decision_cancelled = true; // the interface has gone: nothing is played
+            return true;
+        }
+        char copy[LINE_SIZE];
+        std::memcpy(copy, xb.search_line, sizeof copy);
+        char* cursor = copy;
+        const char* word = next_word(cursor);
+        if (!word) continue;
+        if (!std::strcmp(word, "?")) return true;
+        // The engine is already playing the side to move.
+        if (!std::strcmp(word, "go")) continue;
+        if (word_in(word, CANCELLING_WORDS, sizeof CANCELLING_WORDS / sizeof CANCELLING_WORDS[0])) {
+            decision_cancelled = true;
+            keep_line(xb.search_line);
+            return true;
+        }
+        if (!keep_line(xb.search_line) || moves_out_of_book >= 1) return true;
+    }
+    return false;
+}
+
+bool xboard_poll() {
+    if (output_closed()) {
+        decision_cancelled = true;
+        return true;
+    }
+    return (analysing || pondering) ? poll_background_search() : poll_own_move();
+}
+
+// ---------------------------------------------------------------------------------------
+// Commands
 
 void set_board(const char* fen) {
     if (!fen) {
         missing_argument("setboard");
         return;
     }
-    if (!set_position(fen)) {
-        std::printf("tellusererror Illegal position\n");
-        std::fflush(stdout);
+    if (set_position(fen)) {
+        xb.board_refused = false;
+        return;
     }
+    // The interface now shows a board the engine does not have: until it sends one the
+    // engine can take, every move is refused and nothing is played.
+    xb.board_refused = true;
+    send("tellusererror Illegal position\n");
 }
 
 void set_clock(const char* arg) {
@@ -116,7 +192,7 @@ void set_depth_limit(const char* arg) {
         missing_argument("sd");
         return;
     }
-    search_limits.depth = static_cast<int>(clamped(std::atol(arg), 0, MAX_PLY - 1));
+    xb.depth_limit = static_cast<int>(clamped(std::atol(arg), 0, MAX_PLY - 1));
 }
 
 void set_time_per_move(const char* arg) {
@@ -124,28 +200,70 @@ void set_time_per_move(const char* arg) {
         missing_argument("st");
         return;
     }
-    search_limits.movetime_ms =
-        static_cast<int32_t>(clamped(std::atol(arg), 0, MOVETIME_LIMIT_S) * 1000);
+    xb.movetime_ms = static_cast<int32_t>(clamped(std::atol(arg), 0, MOVETIME_LIMIT_S) * 1000);
 }
 
-void answer_ping(const char* arg) {
-    char number[32];
-    copy_word(arg ? arg : "", number, sizeof number);
-    print_flushed("pong %s\n", number);
+void answer_ping(char* arg) {
+    char* cursor = arg ? arg : const_cast<char*>("");
+    const char* number = arg ? next_word(cursor) : nullptr;
+    send("pong %s\n", number ? number : "");
+}
+
+void select_variant(char* arg) {
+    char* cursor = arg ? arg : const_cast<char*>("");
+    const char* name = arg ? next_word(cursor) : nullptr;
+    if (!name)
+        missing_argument("variant");
+    else if (std::strcmp(name, "normal"))
+        send("Error (unsupported variant): %s\n", name);
+}
+
+// "go": leave force mode and play the side to move now.
+void go_command() {
+    if (xb.board_refused) return;
+    xb.force_mode = false;
+    analysing = false;
+    play_for_side_to_move();
+}
+
+// "playother": leave force mode; the engine plays the side not on move and answers the
+// next move, thinking on the opponent's time meanwhile when "hard" is on.
+void playother_command() {
+    if (xb.board_refused) return;
+    xb.force_mode = false;
+    analysing = false;
+    if (ponder_enabled && !use_book) {
+        set_game_limits();
+        ponder_move = MOVE_NONE;
+        start_pondering(game_position);
+    }
+}
+
+void new_command() {
+    set_position(start_fen);
+    xb.board_refused = false;
+    xb.force_mode = false;
+    xb.depth_limit = 0;
+}
+
+void take_back(int plies) {
+    if (xb.board_refused) return;
+    take_back_plies(game_position, plies);
+    pondering = 0;
 }
 
 // The engine's reply from the thinking on the opponent's time, if that thinking can be
 // used. Returns false when a normal search must decide instead.
 bool answer_from_ponder(Position& pos, Move move, uint32_t now) {
-    if (ponder_saw_mate || !same_move(move, pondered_move) ||
+    if (ponder_saw_mate || pondered_move == MOVE_NONE || !same_move(move, pondered_move) ||
         now - ponder_start_ms <= PONDER_HIT_MIN_MS)
         return false;
     if (game_result == RESULT_FIFTY) {
-        print_flushed("%s", "1/2-1/2 {Kelvorante saw Draw by 50 move rule}\n");
+        send("%s", FIFTY_MOVE_LINE);
         return true;
     }
     if (game_result == RESULT_STALEMATE) {
-        print_flushed("%s", "1/2-1/2 {Kelvorante saw Stalemate}\n");
+        send("%s", STALEMATE_LINE);
         return true;
     }
     const Move reply = pv_table[0][0];
@@ -159,7 +277,91 @@ bool answer_from_ponder(Position& pos, Move move, uint32_t now) {
     return true;
 }
 
+// False when the dialogue ends.
+bool dispatch(char* line) {
+    char* cursor = line;
+    char* word = next_word(cursor);
+    if (!word) return true;
+    char* rest = rest_of_line(cursor);
+    // Most lines change what an analysis looks at; the status request and ping do not.
+    const bool changes_analysis = std::strcmp(word, ".") && std::strcmp(word, "ping");
+    if (!std::strcmp(word, "quit")) return false;
+    if (!std::strcmp(word, "protover")) {
+        send(FEATURE_LINE, XBOARD_ENGINE_NAME);
+    } else if (!std::strcmp(word, "go")) {
+        go_command();
+    } else if (!std::strcmp(word, "playother")) {
+        playother_command();
+    } else if (!std::strcmp(word, "new")) {
+        new_command();
+    } else if (!std::strcmp(word, "level")) {
+        parse_level(rest);
+    } else if (!std::strcmp(word, "hard")) {
+        ponder_enabled = 1;
+    } else if (!std::strcmp(word, "easy")) {
+        ponder_enabled = 0;
+    } else if (!std::strcmp(word, "time")) {
+        set_clock(rest);
+    } else if (!std::strcmp(word, "setboard")) {
+        set_board(rest);
+    } else if (!std::strcmp(word, "force")) {
+        xb.force_mode = true;
+    } else if (!std::strcmp(word, "remove")) {
+        take_back(2);
+    } else if (!std::strcmp(word, "undo")) {
+        take_back(1);
+    } else if (!std::strcmp(word, "ping")) {
+        answer_ping(rest);
+    } else if (!std::strcmp(word, "sd")) {
+        set_depth_limit(rest);
+    } else if (!std::strcmp(word, "st")) {
+        set_time_per_move(rest);
+    } else if (!std::strcmp(word, "analyze")) {
+        analysing = true;
+    } else if (!std::strcmp(word, "exit")) {
+        // Analysis ends in force mode: the interface decides what comes next.
+        if (analysing) xb.force_mode = true;
+        analysing = false;
+    } else if (!std::strcmp(word, "variant")) {
+        select_variant(rest);
+    } else if (is_silent_word(word)) {
+    } else if (has_move_form(word)) {
+        xboard_opponent_move(game_position, word, xb.force_mode || analysing);
+    } else {
+        send("Error (unknown command): %s\n", word);
+    }
+    if (changes_analysis) xb.analysis_due = analysing;
+    return true;
+}
+
+// An infinite search of the current position with thinking output; it ends when a line
+// arrives (or when it has nothing more to find), and never plays a move.
+void analyse() {
+    xb.analysis_due = false;
+    if (xb.board_refused || no_legal_move(game_position)) return;
+    search_limits = SearchLimits{};
+    search_limits.untimed = true;
+    search_limits.no_early_stop = true;
+    pondering = 0;
+    think(game_position);
+}
+
 } // namespace
+
+void xboard_progress(const Progress& p) {
+    LineText line;
+    line.add("%d %d %u %u ", p.depth, p.score, p.elapsed_ms / 10, p.nodes);
+    char text[6];
+    if (pondering && pondered_move != MOVE_NONE) {
+        move_to_full_text(pondered_move, text);
+        line.add("(%s) ", text);
+    }
+    for (int i = 0; p.pv[i]; ++i) {
+        move_to_full_text(p.pv[i], text);
+        line.add("%s ", text);
+    }
+    send("%s\n", line.text);
+}
 
 void parse_level(const char* args) {
     if (!args) {
@@ -177,17 +379,19 @@ void parse_level(const char* args) {
         time_control_kind = 0;
     }
     // A conventional control replaces a fixed time per move from an earlier "st".
-    search_limits.movetime_ms = 0;
+    xb.movetime_ms = 0;
 }
 
-void xboard_opponent_move(Position& pos, const char* word, int force) {
+void xboard_opponent_move(Position& pos, const char* word, bool force) {
     const uint32_t now = tick_ms();
-    const Move move = text_to_move(pos, word);
     // Past the history's limit no move is taken, so the search never starts from a
-    // position the game does not hold. A promotion letter must name the promotion made.
-    if (!has_move_form(word) || pos.ply >= GAME_PLY_LIMIT || !is_legal_move(pos, move) ||
-        promotion_letter(move) != word[4]) {
-        print_flushed("Illegal move: %s\n", word);
+    // position the game does not hold. After a refused setboard the interface's board is
+    // not the engine's, so no move can be checked against it.
+    const Move move = xb.board_refused || pos.ply >= GAME_PLY_LIMIT || !has_move_form(word)
+                          ? MOVE_NONE
+                          : parse_move(pos, word);
+    if (move == MOVE_NONE) {
+        send("Illegal move: %s\n", word);
         return;
     }
     if (use_book) record_book_move(pos.ply, word);
@@ -198,89 +402,42 @@ void xboard_opponent_move(Position& pos, const char* word, int force) {
     // can be used for this move only, and only outside force mode.
     const bool was_pondering = pondering != 0;
     pondering = 0;
+    // In force mode the engine plays neither side and claims nothing.
+    if (force) return;
     if (pos.fifty > 100) {
-        print_flushed("%s", "1/2-1/2 {Kelvorante saw Draw by 50 move rule}\n");
+        send("%s", FIFTY_MOVE_LINE);
         return;
     }
-    if (force) return;
-    engine_playing = 1;
     if (was_pondering && answer_from_ponder(pos, move, now)) return;
-    game_result = RESULT_NONE;
-    think(pos);
+    play_for_side_to_move();
+}
+
+bool xboard_command(char* line) { return dispatch(line); }
+
+void xboard_begin() {
+    xb = XboardState{};
+    analysing = false;
+    poll_hook = xboard_poll;
+    progress_hook = xboard_progress;
 }
 
 void xboard_loop() {
     char line[LINE_SIZE];
-    uint8_t force_mode = 0;
     // XBoard interrupts its engines with SIGINT when it sends a move unless they declare
     // otherwise; the default action would end the engine. Waiting input already stops a
     // search, so the signal itself is not needed.
     std::signal(SIGINT, SIG_IGN);
-    std::printf("\n");
-    std::fflush(stdout);
+    send("\n");
+    xboard_begin();
     // The end of input ends the dialogue like "quit": a GUI that has gone away is not
     // waited for.
-    while (read_line(line, sizeof line)) {
-        char* rest;
-        char* word = split_first_word(line, &rest);
-        if (!word) continue;
-        if (!std::strcmp(word, "quit")) {
-            return;
-        } else if (!std::strcmp(word, "protover")) {
-            std::printf("feature setboard=1 playother=1 myname=\"Kelvorante 2.4\" done=1\n");
-            std::fflush(stdout);
-        } else if (!std::strcmp(word, "go")) {
-            if (engine_playing) continue;
-            engine_playing = 1;
-            force_mode = 0;
-            pondering = 0;
-            think(game_position);
-        } else if (!std::strcmp(word, "playother") || !std::strcmp(word, "accepted")) {
+    while (!output_closed()) {
+        if (xb.analysis_due && !input_pending()) {
+            analyse();
             continue;
-        } else if (!std::strcmp(word, "new")) {
-            set_position(start_fen);
-        } else if (!std::strcmp(word, "random")) {
-            continue;
-        } else if (!std::strcmp(word, "level")) {
-            parse_level(rest);
-        } else if (!std::strcmp(word, "post")) {
-            continue;
-        } else if (!std::strcmp(word, "hard")) {
-            ponder_enabled = 1;
-        } else if (!std::strcmp(word, "easy")) {
-            ponder_enabled = 0;
-        } else if (!std::strcmp(word, "time")) {
-            set_clock(rest);
-        } else if (!std::strcmp(word, "otim")) {
-            continue;
-        } else if (!std::strcmp(word, "setboard")) {
-            set_board(rest);
-        } else if (!std::strcmp(word, "force")) {
-            force_mode = 1;
-        } else if (!std::strcmp(word, "computer") || !std::strcmp(word, "black") ||
-                   !std::strcmp(word, "white")) {
-            continue;
-        } else if (!std::strcmp(word, "?")) {
-            // A search in progress has already been stopped by this line's arrival.
-            continue;
-        } else if (!std::strcmp(word, "remove")) {
-            remove_two_plies(game_position);
-            pondering = 0;
-        } else if (!std::strcmp(word, "result") || !std::strcmp(word, "undo") ||
-                   !std::strcmp(word, "draw")) {
-            continue;
-        } else if (!std::strcmp(word, "ping")) {
-            answer_ping(rest);
-        } else if (!std::strcmp(word, "sd")) {
-            set_depth_limit(rest);
-        } else if (!std::strcmp(word, "st")) {
-            set_time_per_move(rest);
-        } else if (is_silent_word(word)) {
-            continue;
-        } else if (has_move_form(word)) {
-            xboard_opponent_move(game_position, word, force_mode);
-        } else {
-            print_flushed("Error (unknown command): %s\n", word);
         }
+        if (!read_line(line, sizeof line) || !dispatch(line)) break;
     }
+    poll_hook = nullptr;
+    progress_hook = nullptr;
 }

@@ -2,15 +2,26 @@
 #pragma once
 
 #include "board/position.h"
+#include "search/report.h"
 
 // Owns standard input until "quit" or the end of input.
 void xboard_loop();
 
+// The loop's parts, for driving the dialogue line by line: xboard_begin resets the
+// dialogue's state and takes over the search's poll and progress lines; xboard_command
+// carries out one line and returns false on "quit".
+void xboard_begin();
+bool xboard_command(char* line);
+
 // The opponent's move as the interface sent it (coordinate text). A word that is no
 // legal move is refused with "Illegal move: %s" and changes nothing. Outside force mode
 // the engine answers, from its thinking on the opponent's time when that was a hit.
-void xboard_opponent_move(Position& pos, const char* word, int force);
+void xboard_opponent_move(Position& pos, const char* word, bool force);
 
 // The arguments of "level": moves per control, base time, increment. Only the first
 // number is used; the clock itself comes with "time".
 void parse_level(const char* args);
+
+// The thinking line: "depth score centiseconds nodes [(pondered move)] pv..." with a
+// blank after every item.
+void xboard_progress(const Progress& p);

@@ -3,18 +3,15 @@
 #include "board/history.h"
 #include "board/make_move.h"
 #include "eval/evaluate.h"
-#include "game/think.h"
 #include "movegen/movegen.h"
 #include "search/ordering.h"
 #include "search/root.h"
-#include "shell/input.h"
 #include "shell/platform.h"
-#include "shell/settings.h"
 
 uint32_t node_count;
 uint32_t poll_counter;
 Move pv_table[MAX_PLY + 2][MAX_PLY + 2];
-bool (*input_poll_hook)() = nullptr;
+bool (*poll_hook)() = nullptr;
 
 namespace {
 
@@ -28,12 +25,7 @@ void request_stop() {
 }
 
 void poll() {
-    bool stop = false;
-    if (input_poll_hook) {
-        stop = input_poll_hook();
-    } else if (protocol_mode != MODE_CONSOLE && moves_out_of_book >= 1 && input_pending()) {
-        stop = true;
-    }
+    bool stop = poll_hook && poll_hook();
     if (!search_limits.untimed) {
         if (clock_given && engine_clock_cs < 3000 && clock_panic()) stop = true;
         if (search_limits.movetime_ms > 0 &&

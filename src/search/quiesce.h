@@ -14,9 +14,10 @@ extern uint32_t poll_counter;
 // Row p: the best line from the node at ply p, ended by 0.
 extern Move pv_table[MAX_PLY + 2][MAX_PLY + 2];
 
-// A front end may take over the input test of the node poll (UCI answers some lines
-// during the search). It returns true when the search must stop.
-extern bool (*input_poll_hook)();
+// Every POLL_INTERVAL nodes the search asks the front end that started it whether to
+// stop: that is where waiting input, the end of input and a closed output are looked at,
+// each dialect with its own rules. True stops the search.
+extern bool (*poll_hook)();
 
 int quiesce(Position& pos, int alpha, int beta, ScoredMove* list, int ply, int follow_pv);
 void enter_node(Position& pos, int ply);

@@ -1,9 +1,25 @@
-// Progress lines of the search, worded for the active dialect.
+// Progress of the search: whenever a root move raises alpha the root hands what it knows
+// to the front end that is listening, which words it in its dialect. Nobody listens while
+// the benchmark runs.
 #pragma once
 
 #include <cstdint>
 
-// Printed whenever a root move raises alpha. Silent while report_enabled is false
-// (the benchmark).
+#include "board/move.h"
+
+struct Progress {
+    int depth;
+    int32_t score;       // centipawns from the side to move, mate scores as they are
+    uint32_t elapsed_ms; // since the search began
+    uint32_t nodes;
+    const Move* pv; // the principal variation, ended by MOVE_NONE
+};
+
+extern void (*progress_hook)(const Progress&);
+
+// Called by the root with the iteration depth and the new best score.
 void report_progress(int depth, int32_t score);
-extern bool report_enabled;
+
+// Mate scores: moves until mate, positive when the side to move mates, negative when it
+// is mated; 0 for an ordinary score.
+int mate_in_moves(int32_t score);

@@ -4,7 +4,6 @@
 #include <cstdlib>
 
 #include "board/make_move.h"
-#include "game/think.h"
 #include "movegen/movegen.h"
 #include "search/ordering.h"
 #include "search/quiesce.h"
@@ -64,25 +63,39 @@ int root_extension(const Position& pos, Move move, int mover) {
     return 0;
 }
 
+// Keeps the root moves that the front end listed, when any of them is legal.
+ScoredMove* restrict_root_moves(ScoredMove* list, ScoredMove* end) {
+    if (search_limits.root_count <= 0) return end;
+    ScoredMove* kept = list;
+    for (ScoredMove* m = list; m != end; ++m)
+        for (int i = 0; i < search_limits.root_count; ++i)
+            if (same_move(m->move, search_limits.root_only[i])) {
+                *kept++ = *m;
+                break;
+            }
+    return kept == list ? end : kept;
+}
+
 } // namespace
 
-void root_search(Position& pos) {
+int root_search(Position& pos) {
     clear_history_scores();
     mate_iterations = 0;
     root_has_move = false;
     stop_pending = false;
 
-    ScoredMove* end = gen_legal(pos, list_stack);
+    ScoredMove* end = restrict_root_moves(list_stack, gen_legal(pos, list_stack));
     const int n = static_cast<int>(end - list_stack);
     for (int i = 0; i < n; ++i) prescore_root_move(pos, end, list_stack[i].move, i);
-    if (n == 0) {
-        if (!pos.checkers) game_result = RESULT_STALEMATE;
-        return;
-    }
+    if (n == 0) return 0;
+
+    // A mate in N moves ends at ply 2N - 1 at the latest.
+    const int mate_depth = search_limits.mate_moves > 0 ? 2 * search_limits.mate_moves : 0;
 
     const int us = static_cast<int>(pos.side);
     for (int d = 1; d < MAX_PLY; ++d) {
         if (search_limits.depth > 0 && d > search_limits.depth) break;
+        if (mate_depth > 0 && d > mate_depth) break;
         changes[d] = 0;
         int alpha = -SCORE_INFINITE, best = -SCORE_INFINITE;
         enter_node(pos, 0);
@@ -101,7 +114,7 @@ void root_search(Position& pos) {
                     v = -search(pos, -SCORE_INFINITE, -alpha, d - 1 + x, 1, end, 1, 0, 0);
             }
             unmake_move(pos, move, undo);
-            if (search_status == STATUS_STOP) return;
+            if (search_status == STATUS_STOP) return n;
             if (v > alpha) {
                 alpha = best = v;
                 update_pv(move, 0);
@@ -120,21 +133,22 @@ void root_search(Position& pos) {
                 if (stop_pending) search_status = STATUS_STOP;
             }
         }
-        if (search_status == STATUS_STOP) return;
+        if (search_status == STATUS_STOP) return n;
         if (std::abs(best) >= 999800) ++mate_iterations;
+        if (mate_depth > 0 && best >= SCORE_MATE - (mate_depth - 1)) break;
 
-        if (!pondering) {
+        if (!search_limits.no_early_stop) {
             if (n == 1) break;
             if (d >= 3 && mate_iterations >= 2) break;
             const int32_t extra = iteration_stretch(d, changes[d - 1], changes[d]);
             if (!search_limits.untimed && iteration_time_up(extra)) break;
         }
     }
+    return n;
 }
 
 int32_t allot_time(const Position& pos) {
     if (protocol_mode == MODE_CONSOLE) return 2000;
-    if (pondering) return 10000000;
     // A level of 256 moves keeps 0 in eight bits; plan as for the whole game then.
     const int64_t n = moves_per_control ? moves_per_control : 30;
     // 64-bit arithmetic: a front end may report a clock too large for ten times it to fit.

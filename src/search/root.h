@@ -32,6 +32,10 @@ struct SearchLimits {
     uint32_t nodes;      // stop once this many nodes were visited
     int32_t movetime_ms; // stop once this much time has passed
     bool untimed;        // no clock, allotment or movetime stops
+    bool no_early_stop;  // thinking on the opponent's time or analysing: no iteration stops
+    int mate_moves;      // stop once a mate in this many moves is proven (depth 2N at most)
+    int root_count;      // search only these root moves (0: all)
+    Move root_only[MAX_MOVES];
 };
 extern SearchLimits search_limits;
 // Set by the root once its first move of the first iteration has a score; before that
@@ -39,7 +43,9 @@ extern SearchLimits search_limits;
 extern bool root_has_move;
 extern bool stop_pending;
 
-void root_search(Position& pos);
+// Deepens over the root moves until a limit, the clock or an abort ends the search.
+// Returns the number of legal root moves (0: mate or stalemate, nothing searched).
+int root_search(Position& pos);
 int32_t allot_time(const Position& pos);
 // Extra milliseconds for the iteration check of depth when the best move keeps changing:
 // a sixth of the allotment per change in the previous iteration, a third per change in

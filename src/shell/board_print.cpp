@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "shell/output.h"
+
 namespace {
 const char* cell_text(int code) {
     switch (code) {
@@ -34,12 +36,12 @@ void print_board(const Position& pos, int where) {
         std::strcat(text, "\n");
     }
     if (where == 0) {
-        std::printf("%s\n", text);
+        send("%s\n", text);
         return;
     }
     FILE* f = std::fopen(LOG_FILE_NAME, "a+");
     if (!f) {
-        std::printf("Open file error");
+        send("Open file error\n");
         return;
     }
     std::fprintf(f, "%s\n", text);

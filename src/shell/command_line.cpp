@@ -1,16 +1,16 @@
 #include "shell/command_line.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "board/make_move.h"
-#include "eval/eval_bench.h"
-#include "search/bench.h"
 #include "game/new_game.h"
 #include "movegen/movegen.h"
 #include "movegen/perft.h"
+#include "shell/bench.h"
+#include "shell/eval_bench.h"
 #include "shell/notation.h"
+#include "shell/output.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ ScoredMove area[(MAX_PERFT_DEPTH + 1) * MAX_MOVES];
 // Leaf counts per root move, to pin a perft failure to one move.
 int divide(const char* fen, int depth) {
     if (!set_position(fen)) {
-        std::printf("Illegal position\n");
+        send("Illegal position\n");
         return 1;
     }
     if (depth < 1) depth = 1;
@@ -33,12 +33,11 @@ int divide(const char* fen, int depth) {
         const uint64_t n = perft_leaves(pos, depth - 1, end);
         unmake_move(pos, m->move, undo);
         char text[6] = {};
-        move_to_text(m->move, text);
-        if (char c = promotion_letter(m->move)) text[4] = c;
-        std::printf("%s %llu\n", text, static_cast<unsigned long long>(n));
+        move_to_full_text(m->move, text);
+        send("%s %llu\n", text, static_cast<unsigned long long>(n));
         total += n;
     }
-    std::printf("\nNodes searched: %llu\n", static_cast<unsigned long long>(total));
+    send("\nNodes searched: %llu\n", static_cast<unsigned long long>(total));
     return 0;
 }
 
@@ -49,6 +48,6 @@ int run_command_line(int argc, char** argv) {
         return run_bench(argc >= 3 ? std::atoi(argv[2]) : BENCH_DEPTH);
     if (!std::strcmp(argv[1], "evalbench")) return run_eval_bench();
     if (!std::strcmp(argv[1], "divide") && argc >= 4) return divide(argv[2], std::atoi(argv[3]));
-    std::printf("Usage: kelvorante [bench [depth] | evalbench | divide \"<fen>\" <depth>]\n");
+    send("Usage: kelvorante [bench [depth] | evalbench | divide \"<fen>\" <depth>]\n");
     return 2;
 }

@@ -9,17 +9,21 @@
 #include "eval/evaluate.h"
 #include "game/book.h"
 #include "game/new_game.h"
+#include "game/results.h"
 #include "game/think.h"
 #include "movegen/movegen.h"
 #include "movegen/perft.h"
 #include "protocol/uci.h"
 #include "protocol/xboard.h"
 #include "search/quiesce.h"
+#include "search/report.h"
 #include "shell/board_print.h"
 #include "shell/input.h"
 #include "shell/notation.h"
+#include "shell/output.h"
 #include "shell/platform.h"
 #include "shell/settings.h"
+#include "shell/tokens.h"
 
 namespace {
 
@@ -28,27 +32,13 @@ constexpr size_t FEN_LINE_SIZE = 80;
 
 ScoredMove perft_area[MAX_PERFT_DEPTH * MAX_MOVES];
 
-// Splits at spaces only (a tab is an ordinary character); returns the number of words
-// found, at most two, terminating them in place.
-int split_two_words(char* line, char** first, char** second) {
-    int found = 0;
-    char* words[2] = {nullptr, nullptr};
-    char* p = line;
-    while (found < 2) {
-        while (*p == ' ') ++p;
-        if (!*p) break;
-        words[found++] = p;
-        while (*p && *p != ' ') ++p;
-        if (*p) *p++ = '\0';
-    }
-    *first = words[0];
-    *second = words[1];
-    return found;
-}
+// The console does not let typed lines interrupt its search; only a closed input or
+// output does, since nobody is left to read the answer.
+bool interface_gone() { return input_ended() || output_closed(); }
 
 void perft_command(const char* arg) {
     if (!arg) {
-        std::printf("Usage: perft <depth>\n");
+        send("Usage: perft <depth>\n");
         return;
     }
     int depth = std::atoi(arg);
@@ -56,25 +46,29 @@ void perft_command(const char* arg) {
     if (depth > MAX_PERFT_DEPTH) depth = MAX_PERFT_DEPTH;
     node_count = 0;
     const uint32_t start = tick_ms();
+    perft_stop_hook = interface_gone;
     const uint64_t count = perft(game_position, depth, perft_area);
+    perft_stop_hook = nullptr;
+    if (perft_aborted) return;
     const uint32_t elapsed = tick_ms() - start;
     node_count = static_cast<uint32_t>(count);
-    std::printf("%llu moves in %d milliseconds\naverage: %f moves/sec\n",
-                static_cast<unsigned long long>(count), static_cast<int>(elapsed),
-                static_cast<double>(count) / static_cast<double>(elapsed) * 1000.0);
+    send("%llu moves in %d milliseconds\naverage: %f moves/sec\n",
+         static_cast<unsigned long long>(count), static_cast<int>(elapsed),
+         static_cast<double>(count) / static_cast<double>(elapsed) * 1000.0);
 }
 
 void load_command(const char* name) {
     FILE* f = name ? std::fopen(name, "r") : nullptr;
     if (!f) {
-        std::printf("File doesn't exists\n");
+        send("File doesn't exists\n");
         return;
     }
     char fen[FEN_LINE_SIZE];
     const bool read = std::fgets(fen, sizeof fen, f) != nullptr;
     std::fclose(f);
+    if (read) fen[std::strcspn(fen, "\r\n")] = '\0';
     if (!read || !set_position(fen)) {
-        std::printf("Illegal position\n");
+        send("Illegal position\n");
         return;
     }
     use_book = 0;
@@ -83,64 +77,83 @@ void load_command(const char* name) {
 
 } // namespace
 
+void console_progress(const Progress& p) {
+    LineText line;
+    line.add("Depth:%d Nodes:%u Value:%+5.2f ", p.depth, p.nodes, p.score * 0.01);
+    char text[6];
+    for (int i = 0; p.pv[i]; ++i) {
+        move_to_text(p.pv[i], text);
+        line.add("%s-", text);
+    }
+    send("%s\n", line.text);
+}
+
 void print_help() {
-    std::printf("\n");
-    std::printf("Commands:\n");
-    std::printf("board <w>        Print Board on screen (0) or on log file (1)\n");
-    std::printf("go               Start analysis\n");
-    std::printf("help             Show this list\n");
-    std::printf("load <filename>  Load fen position\n");
-    std::printf("new              Start new game\n");
-    std::printf("perft <d>        Compute perft at depth d\n");
-    std::printf("remove           Undo last two plies\n");
-    std::printf("eval             Static evaluation\n");
-    std::printf("quit             Exit program\n");
-    std::printf("\n");
+    send("\n"
+         "Commands:\n"
+         "board <w>        Print Board on screen (0) or on log file (1)\n"
+         "go               Start analysis\n"
+         "help             Show this list\n"
+         "load <filename>  Load fen position\n"
+         "new              Start new game\n"
+         "perft <d>        Compute perft at depth d\n"
+         "remove           Undo last two plies\n"
+         "eval             Static evaluation\n"
+         "quit             Exit program\n"
+         "\n");
 }
 
 void console_user_move(Position& pos, const char* word) {
-    const Move move = text_to_move(pos, word);
-    if (pos.ply >= GAME_PLY_LIMIT || !is_legal_move(pos, move)) {
-        std::printf("Illegal move: %s\n", word);
+    const Move move = pos.ply >= GAME_PLY_LIMIT ? MOVE_NONE : parse_move(pos, word);
+    if (move == MOVE_NONE) {
+        send("Illegal move: %s\n", word);
         return;
     }
     if (use_book) {
-        char text[5];
+        char text[6];
         move_to_text(move, text);
         record_book_move(pos.ply, text);
     }
     Undo undo;
     make_move(pos, move, undo);
     if (pos.fifty > 100) {
-        std::printf("1/2-1/2 {Kelvorante saw Draw by 50 move rule}\n");
+        send("%s", FIFTY_MOVE_LINE);
         return;
     }
     think(pos);
 }
 
-void remove_two_plies(Position& pos) {
+void take_back_plies(Position& pos, int plies) {
     // Nothing before the set-up position can be taken back.
-    if (pos.ply < setup_ply + 2) return;
-    for (int i = 0; i < 2; ++i)
+    if (pos.ply < setup_ply + static_cast<uint32_t>(plies)) return;
+    for (int i = 0; i < plies; ++i)
         unmake_move(pos, game_history[pos.ply - 1].move, game_history[pos.ply].undo);
+}
+
+void remove_two_plies(Position& pos) {
+    if (pos.ply < setup_ply + 2) return;
+    take_back_plies(pos, 2);
     if (protocol_mode == MODE_CONSOLE) print_board(pos, 0);
 }
 
 void console_loop() {
     char line[LINE_SIZE];
-    for (;;) {
-        if (!read_line(line, sizeof line)) return;
-        char *word, *arg;
-        if (split_two_words(line, &word, &arg) == 0) continue;
+    poll_hook = interface_gone;
+    progress_hook = console_progress;
+    while (!output_closed() && read_line(line, sizeof line)) {
+        char* cursor = line;
+        char* word = next_word(cursor);
+        if (!word) continue;
+        char* arg = next_word(cursor);
         if (!std::strcmp(word, "perft")) {
             perft_command(arg);
         } else if (!std::strcmp(word, "board")) {
             if (!arg)
-                std::printf("Usage: board <w>\n");
+                send("Usage: board <w>\n");
             else
                 print_board(game_position, std::atoi(arg));
         } else if (!std::strcmp(word, "eval")) {
-            std::printf("val = %d \n", evaluate(game_position));
+            send("val = %d \n", evaluate(game_position));
         } else if (!std::strcmp(word, "load")) {
             load_command(arg);
         } else if (!std::strcmp(word, "go")) {

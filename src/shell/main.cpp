@@ -1,24 +1,25 @@
 // Kelvorante: a chess engine for the console, XBoard/CECP and UCI.
+#include <csignal>
 #include <cstdio>
-#include <cstring>
 
 #include "board/zobrist.h"
 #include "game/new_game.h"
+#include "game/results.h"
 #include "shell/board_print.h"
 #include "shell/command_line.h"
 #include "shell/console.h"
+#include "shell/output.h"
 #include "shell/platform.h"
 
 int main(int argc, char** argv) {
-    // Every line reaches the interface at once, whatever the dialect.
-    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    // An interface that closes its end of the pipe is noticed as a failed write (and by
+    // the search's poll), and the engine ends with status 0 instead of dying of a signal.
+    std::signal(SIGPIPE, SIG_IGN);
     init_zobrist_keys();
     c_srand(time_of_day_seed());
     set_position(start_fen);
     if (argc > 1) return run_command_line(argc, argv);
-    std::printf("Kelvorante\n");
-    std::printf("by Tamsin Quorrelby\n");
-    std::printf("\n");
+    send("Kelvorante\nby %s\n\n", ENGINE_AUTHOR);
     print_help();
     print_board(game_position, 0);
     console_loop();

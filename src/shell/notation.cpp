@@ -1,5 +1,9 @@
 #include "shell/notation.h"
 
+#include <cstring>
+
+#include "movegen/movegen.h"
+
 int text_to_square(const char* text) {
     if (text[0] < 'a' || text[0] > 'h') return -1;
     if (text[1] < '1' || text[1] > '8') return -1;
@@ -66,4 +70,24 @@ char promotion_letter(Move move) {
     case KNIGHT: return 'n';
     default: return 0;
     }
+}
+
+void move_to_full_text(Move move, char* out) {
+    move_to_text(move, out);
+    if (char c = promotion_letter(move)) {
+        out[4] = c;
+        out[5] = '\0';
+    }
+}
+
+Move parse_move(Position& pos, const char* text) {
+    if (text_to_square(text) < 0 || text_to_square(text + 2) < 0) return MOVE_NONE;
+    if (text[4] && (!std::strchr("qrbn", text[4]) || text[5])) return MOVE_NONE;
+    const Move named = text_to_move(pos, text);
+    ScoredMove list[MAX_MOVES];
+    ScoredMove* end = gen_legal(pos, list);
+    // The generator's own move word, with every flag as make_move expects it.
+    for (ScoredMove* m = list; m != end; ++m)
+        if (same_move(m->move, named) && promotion_letter(m->move) == text[4]) return m->move;
+    return MOVE_NONE;
 }

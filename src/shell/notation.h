@@ -17,3 +17,9 @@ Move text_to_move(const Position& pos, const char* text);
 void text_to_book_digits(const char* text, char* out);
 // Promotion letter of a move ("q", "r", "b", "n"), or 0.
 char promotion_letter(Move move);
+// Coordinate text with the promotion letter: five characters and a terminator at most.
+void move_to_full_text(Move move, char* out);
+
+// The legal move that coordinate text names (two squares and, for a promotion, its
+// lower-case letter; nothing else), or MOVE_NONE. Every dialect reads moves with this.
+Move parse_move(Position& pos, const char* text);

@@ -21,10 +21,3 @@ TEST(Zobrist, GeneratorAndKeysAreTheSameInEveryRun) {
     EXPECT_EQ(game_position.key, compute_key(game_position));
     EXPECT_EQ(game_position.ep_square, 100);
 }
-
-TEST(Zobrist, UnreadableEnPassantFieldUsesItsOwnKey) {
-    ASSERT_TRUE(setup("4k3/8/8/8/8/8/8/4K3 w - - 0 1"));
-    const uint64_t plain = game_position.key;
-    ASSERT_TRUE(setup("4k3/8/8/8/8/8/8/4K3 w - z9 0 1"));
-    EXPECT_EQ(game_position.key, plain ^ ep_keys[0] ^ ep_keys[255]);
-}

@@ -28,9 +28,9 @@ TEST(SelfPlay, GamesReachAResultWithLegalMovesOnly) {
                             "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1"}) {
         ASSERT_TRUE(reset_engine(fen));
         protocol_mode = MODE_XBOARD;
-        input_poll_hook = [] { return false; };
-        report_enabled = false;
-        search_limits = SearchLimits{3, 0, 0, true};
+        poll_hook = [] { return false; };
+        progress_hook = nullptr;
+        search_limits = depth_limits(3);
         std::vector<std::string> moves;
         std::string result, line = std::string("position fen ") + fen + " moves";
         std::string commands = line + "\ngo perft 1\n";

@@ -3,7 +3,6 @@
 
 #include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "engine_process.h"
@@ -46,6 +45,20 @@ class Session : public EngineProcess {
             if (l.compare(0, 5, "move ") == 0) found.push_back(l.substr(5));
         return found;
     }
+    // Waits for a thinking line after the first `from` lines; "" after the timeout.
+    std::string wait_thinking(size_t from, int timeout_ms = 30000) {
+        const long long end = now_ms() + timeout_ms;
+        while (thinking(from).empty() && now_ms() < end) wait_for("", 100);
+        return thinking(from).empty() ? "" : thinking(from)[0];
+    }
+    // Thinking lines ("depth score time nodes pv...") read after the first `from` lines.
+    std::vector<std::string> thinking(size_t from = 0) const {
+        std::vector<std::string> found;
+        for (size_t i = from; i < lines().size(); ++i)
+            if (!lines()[i].empty() && lines()[i][0] >= '0' && lines()[i][0] <= '9')
+                found.push_back(lines()[i]);
+        return found;
+    }
     int quit() {
         send("quit");
         return wait_exit(10000);
@@ -67,70 +80,159 @@ bool all_legal(const std::string& fen, const std::vector<std::string>& moves) {
     return true;
 }
 
-TEST(XboardDialogue, FeaturesQuitAndEndOfInput) {
+// The first move of a thinking line's principal variation.
+std::string first_pv_move(const std::string& line) {
+    size_t p = 0;
+    for (int field = 0; field < 4; ++field) p = line.find(' ', p) + 1;
+    if (line[p] == '(') p = line.find(' ', p) + 1;
+    return line.substr(p, line.find(' ', p) - p);
+}
+
+TEST(XboardDialogue, FeatureLineQuitAndEndOfInput) {
     Session s;
     s.send("protover 2");
-    EXPECT_EQ(s.wait_for("feature"),
-              "feature setboard=1 playother=1 myname=\"Kelvorante 2.4\" done=1");
+    EXPECT_EQ(s.wait_for("feature"), "feature ping=1 setboard=1 playother=1 "
+                                     "myname=\"Kelvorante 2.4\" variants=\"normal\" done=1");
+    s.send("variant crazyhouse");
+    EXPECT_EQ(s.wait_for("Error"), "Error (unsupported variant): crazyhouse");
     EXPECT_EQ(s.quit(), 0);
     EXPECT_EQ(run_engine("xboard\nprotover 2\n", 10000, {}, temp_directory()).exit_status, 0);
 }
 
-TEST(XboardDialogue, ForceModeThenGoUnderAClockThenMovesAreAnswered) {
+TEST(XboardDialogue, ForceAndGoForEveryMoveAsBotBridgesDrive) {
     Session s;
     s.send("new");
-    s.send("force");
-    s.send("e2e4");
-    ASSERT_TRUE(s.sync());
-    EXPECT_TRUE(s.moves().empty()) << "no reply in force mode";
-    s.send("time 300");
-    s.send("otim 300");
-    s.send("go"); // leaves force mode; the engine plays Black
-    ASSERT_FALSE(s.wait_for("move ").empty());
-    s.send("go"); // a second "go" in the same game is ignored
-    ASSERT_TRUE(s.sync());
-    ASSERT_EQ(s.moves().size(), 1u);
-    s.send("g1f3"); // legal after any first move of Black; answered
-    ASSERT_TRUE(s.sync());
-    ASSERT_EQ(s.moves().size(), 2u);
-    EXPECT_TRUE(all_legal(START_FEN, {"e2e4", s.moves()[0], "g1f3", s.moves()[1]}));
+    std::vector<std::string> game;
+    for (int i = 0; i < 10; ++i) {
+        s.send("force");
+        s.send("go"); // the engine plays the side to move, whichever it is
+        const std::string move = s.wait_for("move ");
+        ASSERT_FALSE(move.empty()) << "no answer to go number " << i + 1;
+        game.push_back(move.substr(5));
+        ASSERT_TRUE(all_legal(START_FEN, game)) << move;
+    }
     EXPECT_EQ(s.quit(), 0);
 }
 
-TEST(XboardDialogue, RefusalsLeaveThePositionAlone) {
-    const EngineRun run = run_engine(
-        "xboard\nnew\nforce\ne2e5\nhello\nlevel\ntime\nsetboard\nsetboard 8/8/8 w - - 0 1\n"
-        "ping 7\ne2e4\ne2e4\nquit\n",
-        10000, {}, temp_directory());
-    EXPECT_EQ(run.exit_status, 0);
-    const std::string& out = run.output;
-    for (const char* line : {"Illegal move: e2e5\n", "Error (unknown command): hello\n",
-                             "tellusererror Illegal position\n", "pong 7\n"})
-        EXPECT_NE(out.find(line), std::string::npos) << line;
-    // The start position survived: e2e4 is taken once, then refused (Black to move).
-    const size_t refused = out.find("Illegal move: e2e4\n");
-    EXPECT_NE(refused, std::string::npos);
-    EXPECT_EQ(refused, out.rfind("Illegal move: e2e4\n"));
-    EXPECT_EQ(out.find("\nmove "), std::string::npos);
+TEST(XboardDialogue, NewAndPlayotherLeaveForceMode) {
+    Session s;
+    s.send("force");
+    s.send("new"); // leaves force mode: the engine plays Black
+    s.send("e2e4");
+    const std::string reply = s.wait_for("move ");
+    ASSERT_FALSE(reply.empty());
+    EXPECT_TRUE(all_legal(START_FEN, {"e2e4", reply.substr(5)}));
+
+    s.send("new");
+    s.send("force");
+    s.send("playother"); // White to move: the engine takes Black and waits
+    ASSERT_TRUE(s.sync());
+    EXPECT_EQ(s.moves().size(), 1u);
+    s.send("d2d4");
+    const std::string second = s.wait_for("move ");
+    ASSERT_FALSE(second.empty());
+    EXPECT_TRUE(all_legal(START_FEN, {"d2d4", second.substr(5)}));
+    EXPECT_EQ(s.quit(), 0);
 }
 
-TEST(XboardDialogue, RemoveTakesBackTwoPlies) {
+TEST(XboardDialogue, NewRemovesTheDepthLimit) {
+    Session s;
+    s.send("sd 1");
+    s.send("new");
+    s.send("st 1");
+    s.send("go");
+    ASSERT_FALSE(s.wait_for("move ").empty());
+    int deepest = 0;
+    for (const std::string& l : s.thinking()) deepest = std::max(deepest, std::stoi(l));
+    EXPECT_GT(deepest, 1);
+    EXPECT_EQ(s.quit(), 0);
+}
+
+TEST(XboardDialogue, UndoAndRemoveTakePliesBack) {
+    Session s;
+    s.send("new");
+    s.send("force");
+    for (const char* m : {"e2e4", "e7e5", "undo"}) s.send(m);
+    s.send("go"); // Black to move again after the undo
+    const std::string reply = s.wait_for("move ");
+    ASSERT_FALSE(reply.empty());
+    EXPECT_TRUE(all_legal(START_FEN, {"e2e4", reply.substr(5)})) << reply;
     // d2d4 is legal only with White to move from the start again.
     const EngineRun run = run_engine("xboard\nnew\nforce\ne2e4\ne7e5\nremove\nd2d4\nd7d5\nquit\n",
                                      10000, {}, temp_directory());
     EXPECT_EQ(run.exit_status, 0);
     EXPECT_EQ(run.output.find("Illegal move"), std::string::npos);
+    EXPECT_EQ(s.quit(), 0);
 }
 
-TEST(XboardDialogue, FiftyMoveDrawInForceMode) {
+TEST(XboardDialogue, LinesDuringTheFirstSearch) {
+    // "force" takes the position away: no move, and the interface's next move is taken.
+    Session s;
+    s.send("new");
+    s.send("st 3600");
+    s.send("go");
+    s.send("force");
+    ASSERT_TRUE(s.sync());
+    EXPECT_TRUE(s.moves().empty());
+    s.send("e2e4");
+    ASSERT_TRUE(s.sync());
+    EXPECT_EQ(s.wait_for_text(0, "Illegal", 0), "");
+
+    // "?" moves at once, also in the first search of a game. An hour of thinking time
+    // makes any other way out of the search show as a timeout.
+    s.send("new");
+    s.send("go");
+    s.send("?");
+    const std::string move = s.wait_for("move ", 60000);
+    ASSERT_FALSE(move.empty());
+    EXPECT_TRUE(all_legal(START_FEN, {move.substr(5)}));
+    EXPECT_EQ(s.quit(), 0);
+
+    // The end of input during the first search ends the process.
+    for (const char* clock : {"time 100000000", "st 3600"}) {
+        const std::string script = std::string("xboard\nnew\n") + clock + "\ngo\n";
+        EXPECT_EQ(run_engine(script, 60000, {}, temp_directory()).exit_status, 0) << clock;
+    }
+}
+
+TEST(XboardDialogue, RefusedPositionsAndMoves) {
+    const EngineRun run =
+        run_engine("xboard\nnew\nforce\ne2e5\nhello\nlevel\ntime\nsetboard\n"
+                   "setboard rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR/8 w KQkq - 0 1\n"
+                   "e2e4\ngo\nping 7\nnew\nforce\ne2e4\ne2e4\n"
+                   "setboard 4k3/8/8/8/8/7R/6b1/4K2R b K - 0 1\ng2h1\nh3h1\ne8d8\ne1g1\n"
+                   "setboard 4k3/4n3/8/3Pp3/8/8/8/4K3 w - e6 0 1\nd5e6\nquit\n",
+                   10000, {}, temp_directory());
+    EXPECT_EQ(run.exit_status, 0);
+    const std::string& out = run.output;
+    for (const char* line :
+         {"Illegal move: e2e5\n", "Error (unknown command): hello\n",
+          "Error (missing argument): level\n", "Error (missing argument): time\n",
+          "Error (missing argument): setboard\n", "tellusererror Illegal position\n", "pong 7\n",
+          "Illegal move: e1g1\n", "Illegal move: d5e6\n"})
+        EXPECT_NE(out.find(line), std::string::npos) << line;
+    // After the refused setboard the interface's board is unknown: the move is refused and
+    // "go" plays nothing. After "new" e2e4 is taken once, then refused (Black to move).
+    const size_t first = out.find("Illegal move: e2e4\n");
+    const size_t second = out.find("Illegal move: e2e4\n", first + 1);
+    EXPECT_LT(first, out.find("pong 7"));
+    EXPECT_GT(second, out.find("pong 7"));
+    EXPECT_EQ(out.find("Illegal move: e2e4\n", second + 1), std::string::npos);
+    EXPECT_EQ(out.find("\nmove "), std::string::npos);
+}
+
+TEST(XboardDialogue, NoClaimInForceMode) {
     Session s;
     s.send("force");
-    s.send("setboard 8/8/8/4k3/8/8/4K3/R7 w - - 99 60");
-    s.send("a1a2");
-    ASSERT_TRUE(s.sync());
-    EXPECT_TRUE(s.wait_for_text(0, "1/2-1/2", 0).empty()) << "not before the clock passes 100";
     s.send("setboard 8/8/8/4k3/8/8/4K3/R7 w - - 100 60");
     s.send("a1a2");
+    ASSERT_TRUE(s.sync());
+    EXPECT_EQ(s.wait_for_text(0, "1/2-1/2", 0), "") << "the engine plays neither side";
+    // Answering a move past the hundredth half-move, the engine claims the draw.
+    s.send("setboard 8/8/8/4k3/8/8/4K3/R7 w - - 100 60");
+    s.send("go");
+    s.send("a2a1");
+    ASSERT_FALSE(s.wait_for("move ").empty());
     EXPECT_EQ(s.wait_for("1/2-1/2"), "1/2-1/2 {Kelvorante saw Draw by 50 move rule}");
     EXPECT_EQ(s.quit(), 0);
 }
@@ -151,21 +253,15 @@ TEST(XboardDialogue, SetboardMovesInForceModeThenGo) {
     EXPECT_EQ(s.quit(), 0);
 }
 
-TEST(XboardDialogue, QuestionMarkStopsALongSearch) {
+TEST(XboardDialogue, PromotionsInTheThinkingLineCarryTheirLetter) {
     Session s;
-    s.send("new");
-    s.send("go"); // no clock given: a short first search
-    const std::string first = s.wait_for("move ");
-    ASSERT_FALSE(first.empty());
-    s.send("st 30");
-    s.send("g8f6");
-    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-    const long long asked = now_ms();
-    s.send("?");
-    const std::string reply = s.wait_for("move ", 10000);
-    ASSERT_FALSE(reply.empty());
-    EXPECT_LT(now_ms() - asked, 3000);
-    EXPECT_TRUE(all_legal(START_FEN, {first.substr(5), "g8f6", reply.substr(5)}));
+    s.send("setboard 8/4P3/8/8/8/8/k7/6K1 w - - 0 1");
+    s.send("sd 3");
+    s.send("go");
+    EXPECT_EQ(s.wait_for("move "), "move e7e8q");
+    bool seen = false;
+    for (const std::string& l : s.thinking()) seen |= first_pv_move(l) == "e7e8q";
+    EXPECT_TRUE(seen);
     EXPECT_EQ(s.quit(), 0);
 }
 
@@ -185,6 +281,40 @@ TEST(XboardDialogue, HardAfterNewPonders) {
     const std::string second = s.wait_for("move ", 10000);
     EXPECT_TRUE(all_legal(START_FEN, {first.substr(5), expected, second.substr(5)}));
     EXPECT_EQ(s.quit(), 0);
+}
+
+TEST(XboardDialogue, AnalysisFollowsTheBoardAndNeverMoves) {
+    Session s;
+    s.send("new");
+    s.send("force");
+    s.send("analyze");
+    const std::string start_line = s.wait_thinking(0);
+    ASSERT_TRUE(all_legal(START_FEN, {first_pv_move(start_line)})) << start_line;
+    s.send("e2e4"); // played; the analysis starts again from the new position
+    s.send(".");
+    ASSERT_TRUE(s.sync());
+    const std::string reply_line = s.wait_thinking(s.lines().size());
+    EXPECT_TRUE(all_legal(START_FEN, {"e2e4", first_pv_move(reply_line)})) << reply_line;
+    s.send("undo"); // back to the start: White's moves again
+    s.send("exit");
+    s.send("ping 5");
+    EXPECT_EQ(s.wait_for("pong"), "pong 5");
+    EXPECT_TRUE(s.moves().empty());
+    // Analysis ended in force mode: a move is played without an answer.
+    s.send("e2e4");
+    ASSERT_TRUE(s.sync());
+    EXPECT_TRUE(s.moves().empty());
+    EXPECT_EQ(s.wait_for_text(0, "Illegal", 0), "");
+    EXPECT_EQ(s.quit(), 0);
+}
+
+TEST(XboardDialogue, ClosedOutputEndsTheEngine) {
+    Session s;
+    s.send("new");
+    s.send("analyze");
+    ASSERT_FALSE(s.wait_thinking(0).empty());
+    s.close_output();
+    EXPECT_EQ(s.wait_exit(60000, false), 0);
 }
 
 } // namespace

@@ -52,7 +52,7 @@ TEST(TimeControl, IterationsStopAfterFiveEighthsOfTheStretchedAllotment) {
 TEST(TimeControl, TheClockStopsASearchOnlyWhenOneWasGiven) {
     ASSERT_TRUE(reset_engine("4k3/8/8/8/8/8/8/R3K3 w - - 0 20"));
     protocol_mode = MODE_XBOARD;
-    input_poll_hook = [] { return false; };
+    poll_hook = [] { return false; };
     root_has_move = true;
     stop_pending = false;
     search_start_ms = tick_ms() - 5000;
@@ -66,32 +66,6 @@ TEST(TimeControl, TheClockStopsASearchOnlyWhenOneWasGiven) {
     }
     search_status = STATUS_IDLE;
     reset_engine(start_fen);
-}
-
-const Move E2E4 = make_move_word(text_to_square("e2"), text_to_square("e4")),
-           E7E5 = make_move_word(text_to_square("e7"), text_to_square("e5"));
-
-std::string progress(uint8_t mode, int score, Move pondered = MOVE_NONE) {
-    protocol_mode = mode;
-    pondering = pondered != MOVE_NONE;
-    pondered_move = pondered;
-    pv_table[0][0] = E2E4, pv_table[0][1] = E7E5, pv_table[0][2] = MOVE_NONE;
-    node_count = 40000;
-    search_start_ms = tick_ms() - 1500;
-    start_capture();
-    report_progress(5, score);
-    const std::string out = finish_capture();
-    reset_engine("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
-    return out;
-}
-
-TEST(Report, ProgressLines) {
-    EXPECT_EQ(progress(MODE_XBOARD, -40), "5 -40 150 40000 e2e4 e7e5 \n");
-    EXPECT_EQ(progress(MODE_XBOARD, 23, E7E5), "5 23 150 40000 (e7e5) e2e4 e7e5 \n");
-    EXPECT_EQ(progress(MODE_UCI, 999997),
-              "info depth 5 score cp 999997 nodes 40000 pv e2e4 e7e5  currmove e2e4\n");
-    EXPECT_EQ(progress(MODE_CONSOLE, -150), "Depth:5 Nodes:40000 Value:-1.50 e2e4-e7e5-\n");
-    EXPECT_EQ(progress(MODE_CONSOLE, 23), "Depth:5 Nodes:40000 Value:+0.23 e2e4-e7e5-\n");
 }
 
 } // namespace

@@ -19,12 +19,12 @@
 bool reset_engine(const std::string& fen) {
     protocol_mode = MODE_CONSOLE;
     search_limits = SearchLimits{};
-    input_poll_hook = nullptr;
+    poll_hook = nullptr;
     clock_given = false;
     engine_clock_cs = 0;
     moves_per_control = 30;
     time_control_kind = 0;
-    report_enabled = true;
+    progress_hook = nullptr;
     ponder_move = pondered_move = MOVE_NONE;
     pondering = 0;
     if (!setup(fen)) return false;
@@ -33,8 +33,15 @@ bool reset_engine(const std::string& fen) {
     return true;
 }
 
+SearchLimits depth_limits(int depth) {
+    SearchLimits limits{};
+    limits.depth = depth;
+    limits.untimed = true;
+    return limits;
+}
+
 RootResult search_to_depth(int depth) {
-    search_limits = SearchLimits{depth, 0, 0, true};
+    search_limits = depth_limits(depth);
     node_count = poll_counter = 0;
     best_move = MOVE_NONE;
     best_score = -SCORE_MATE;

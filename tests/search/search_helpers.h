@@ -6,10 +6,14 @@
 
 #include "board/history.h"
 #include "board/position.h"
+#include "search/root.h"
 
 // Sets up the position with every search, time and front-end setting at its quiet default:
 // console dialect, no clock, no limits, no hook, no book, no pondering.
 bool reset_engine(const std::string& fen);
+
+// Depth-limited, untimed: the limits of a search the tests repeat exactly.
+SearchLimits depth_limits(int depth);
 
 struct RootResult {
     Move move;

@@ -18,7 +18,7 @@ TEST(Search, RootFindsEveryShortestMateAndLeavesTheGameAlone) {
     ASSERT_GE(suite.size(), 20u);
     for (const MateCase& c : suite) {
         ASSERT_TRUE(reset_engine(c.fen)) << c.fen;
-        report_enabled = false;
+        progress_hook = nullptr;
         const GameSnapshot before = take_snapshot();
         const RootResult r = search_to_depth(30);
         EXPECT_EQ(r.score, SCORE_MATE - (2 * c.moves - 1)) << c.fen;
@@ -36,29 +36,31 @@ bool stopping_hook() { return ++polls >= stop_after; }
 TEST(Search, AbortedSearchesRestoreTheGameAndStillYieldAMove) {
     struct Case {
         const char* what;
-        SearchLimits limits;
+        int depth;
+        uint32_t nodes;
         int stop_after;      // 0: no stopping hook
         uint32_t first_poll; // nodes before the first poll
     } cases[] = {
-        {"complete", {6, 0, 0, true}, 0, POLL_INTERVAL},
-        {"node limit", {30, 20000, 0, true}, 0, POLL_INTERVAL},
-        {"stop from the input poll", {30, 0, 0, true}, 3, POLL_INTERVAL},
-        {"stop at the very first node", {30, 0, 0, true}, 1, 1},
-        {"one-node limit", {30, 1, 0, true}, 0, POLL_INTERVAL},
+        {"complete", 6, 0, 0, POLL_INTERVAL},
+        {"node limit", 30, 20000, 0, POLL_INTERVAL},
+        {"stop from the input poll", 30, 0, 3, POLL_INTERVAL},
+        {"stop at the very first node", 30, 0, 1, 1},
+        {"one-node limit", 30, 1, 0, POLL_INTERVAL},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(reset_engine(start_fen));
         for (const char* m : {"e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6"}) ASSERT_TRUE(play(m));
-        report_enabled = false;
+        progress_hook = nullptr;
         const GameSnapshot before = take_snapshot();
         polls = 0, stop_after = c.stop_after;
-        input_poll_hook = c.stop_after ? stopping_hook : nullptr;
-        search_limits = c.limits;
+        poll_hook = c.stop_after ? stopping_hook : nullptr;
+        search_limits = depth_limits(c.depth);
+        search_limits.nodes = c.nodes;
         node_count = 0, poll_counter = POLL_INTERVAL - c.first_poll, best_move = MOVE_NONE;
         search_status = STATUS_RUNNING;
         root_search(game_position);
         search_status = STATUS_IDLE;
-        input_poll_hook = nullptr;
+        poll_hook = nullptr;
         EXPECT_EQ(compare_snapshot(before), "") << c.what;
         EXPECT_EQ(polls, c.stop_after) << c.what;
         EXPECT_NE(best_move, MOVE_NONE) << c.what;

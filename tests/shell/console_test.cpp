@@ -67,11 +67,13 @@ TEST(Console, BoardToTheLogFileAccumulates) {
 
 TEST(Console, LoadGoodAndBadFiles) {
     const std::string dir = temp_directory();
-    write_file(dir + "/good.fen", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1\n");
+    write_file(dir + "/good.fen", "4k3/8/8/8/8/8/4P3/4K3 w - - 0 1\r\n");
+    write_file(dir + "/nine.fen", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR/8 w KQkq - 0 1\n");
     write_file(dir + "/empty.fen", "");
     write_file(dir + "/kingless.fen", "8/8/8/8/8/8/4P3/4K3 w - - 0 1\n");
     EngineRun run = run_engine(
-        "load good.fen\nload\nload missing.fen\nload empty.fen\nload kingless.fen\nboard 0\n"
+        "load good.fen\nload\nload missing.fen\nload empty.fen\nload kingless.fen\nload nine.fen\n"
+        "board 0\n"
         "new\nquit\n",
         20000, {}, dir);
     const std::string loaded = "\n"
@@ -87,6 +89,7 @@ TEST(Console, LoadGoodAndBadFiles) {
     EXPECT_EQ(after_startup(run.output), loaded +
                                              "File doesn't exists\n"
                                              "File doesn't exists\n"
+                                             "Illegal position\n"
                                              "Illegal position\n"
                                              "Illegal position\n" +
                                              loaded + START_BOARD);

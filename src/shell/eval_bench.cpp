@@ -1,10 +1,10 @@
-#include "eval/eval_bench.h"
+#include "shell/eval_bench.h"
 
 #include <chrono>
-#include <cstdio>
 
 #include "eval/eval_cache.h"
 #include "eval/evaluate.h"
+#include "shell/output.h"
 
 namespace {
 
@@ -96,10 +96,10 @@ int run_eval_bench() {
     clear_pawn_cache();
     setup_board(pos, start_fen, &book_flag);
     const double seconds = std::chrono::duration<double>(elapsed).count();
-    std::printf("Positions: %d\n", static_cast<int>(sizeof BENCH_FENS / sizeof BENCH_FENS[0]));
-    std::printf("Evaluations: %lld\n", evaluations);
-    std::printf("Evaluation sum: %lld\n", checksum);
-    std::printf("Evaluations/second: %lld\n",
-                static_cast<long long>(seconds > 0 ? evaluations / seconds : 0));
+    send("Positions: %d\n", static_cast<int>(sizeof BENCH_FENS / sizeof BENCH_FENS[0]));
+    send("Evaluations: %lld\n", evaluations);
+    send("Evaluation sum: %lld\n", checksum);
+    send("Evaluations/second: %lld\n",
+         static_cast<long long>(seconds > 0 ? evaluations / seconds : 0));
     return 0;
 }

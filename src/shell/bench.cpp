@@ -1,13 +1,11 @@
-#include "search/bench.h"
-
-#include <cstdio>
+#include "shell/bench.h"
 
 #include "game/new_game.h"
 #include "game/think.h"
 #include "search/quiesce.h"
-#include "search/report.h"
 #include "search/root.h"
 #include "shell/notation.h"
+#include "shell/output.h"
 #include "shell/platform.h"
 
 namespace {
@@ -51,17 +49,18 @@ int run_bench(int depth) {
     // A depth limit of 0 means "none" to the root search: the run would never end.
     if (depth < 1) depth = 1;
     if (depth > MAX_PLY - 1) depth = MAX_PLY - 1;
-    report_enabled = false;
     uint64_t total = 0;
     uint32_t elapsed = 0; // searching only: clearing the tables for each new game is not timed
     int index = 0;
     for (const char* fen : BENCH_POSITIONS) {
         ++index;
         if (!set_position(fen)) {
-            std::printf("Position %d: refused\n", index);
+            send("Position %d: refused\n", index);
             return 1;
         }
-        search_limits = SearchLimits{depth, 0, 0, true};
+        search_limits = SearchLimits{};
+        search_limits.depth = depth;
+        search_limits.untimed = true;
         node_count = 0;
         best_move = MOVE_NONE;
         best_score = -SCORE_MATE;
@@ -72,16 +71,14 @@ int run_bench(int depth) {
         search_status = STATUS_IDLE;
         elapsed += tick_ms() - search_start_ms;
         char text[6] = {};
-        move_to_text(best_move, text);
-        if (char c = promotion_letter(best_move)) text[4] = c;
-        std::printf("Position %2d: best %s score %d nodes %u\n", index, best_move ? text : "none",
-                    best_score, node_count);
+        move_to_full_text(best_move, text);
+        send("Position %2d: best %s score %d nodes %u\n", index, best_move ? text : "none",
+             best_score, node_count);
         total += node_count;
     }
-    std::printf("\nNodes searched: %llu\n", static_cast<unsigned long long>(total));
-    std::printf("Nodes/second: %llu\n",
-                static_cast<unsigned long long>(total * 1000 / (elapsed ? elapsed : 1)));
+    send("\nNodes searched: %llu\n", static_cast<unsigned long long>(total));
+    send("Nodes/second: %llu\n",
+         static_cast<unsigned long long>(total * 1000 / (elapsed ? elapsed : 1)));
     search_limits = SearchLimits{};
-    report_enabled = true;
     return 0;
 }

@@ -1,0 +1,38 @@
+// What the three parts of the UCI front end share: the loop and options (uci.cpp), the
+// positions and the following of the game (uci_position.cpp) and the search control with
+// its progress lines (uci_go.cpp).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "shell/tokens.h"
+
+constexpr Separators UCI_WORDS = Separators::SPACES_AND_TABS;
+// One "position" line carries the whole game: 2,000 plies take about 10,000 characters.
+constexpr size_t UCI_LINE_SIZE = 65536;
+
+// "info string <text><detail>", the detail cut to its start (a garbage word may be long).
+void uci_say(const char* text, const char* detail = "");
+
+// The OwnBook option, applied at every new game.
+extern bool own_book;
+
+// "go" with the words after it. Returns false when the dialogue must end ("quit" or the
+// end of input arrived during the search).
+bool uci_go(char* args);
+// Sets the search's hooks for the dialogue.
+void uci_install_hooks();
+
+// Without "movestogo" the clock is planned as shared by this many more moves.
+constexpr int64_t DEFAULT_MOVES_PER_CONTROL = 30;
+
+// How a UCI clock becomes the engine's clock inputs: the remaining time in centiseconds
+// and the number of moves it is shared by.
+struct ClockPlan {
+    int32_t clock_cs;
+    uint8_t moves;
+};
+// remaining_ms, increment_ms: the side to move's time and increment; moves_to_go 0 when
+// the interface gave none.
+ClockPlan plan_clock(int64_t remaining_ms, int64_t increment_ms, int64_t moves_to_go);

@@ -1,0 +1,32 @@
+#include "shell/tokens.h"
+
+#include <cstring>
+
+namespace {
+
+bool is_separator(char c, Separators separators) {
+    return c == ' ' || (c == '\t' && separators == Separators::SPACES_AND_TABS);
+}
+
+} // namespace
+
+char* next_word(char*& cursor, Separators separators) {
+    while (is_separator(*cursor, separators)) ++cursor;
+    if (!*cursor) return nullptr;
+    char* word = cursor;
+    while (*cursor && !is_separator(*cursor, separators)) ++cursor;
+    if (*cursor) *cursor++ = '\0';
+    return word;
+}
+
+char* rest_of_line(char* cursor, Separators separators) {
+    while (is_separator(*cursor, separators)) ++cursor;
+    return *cursor ? cursor : nullptr;
+}
+
+bool first_word_is(const char* text, const char* word, Separators separators) {
+    while (is_separator(*text, separators)) ++text;
+    const size_t n = std::strlen(word);
+    return std::strncmp(text, word, n) == 0 &&
+           (text[n] == '\0' || is_separator(text[n], separators));
+}
