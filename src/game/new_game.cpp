@@ -22,13 +22,13 @@ bool set_position(const char* fen) {
 void reset_game_state(Position&) {
     use_book = 1;
     clear_book_line();
-    node_count = 0;
-    poll_counter = 0;
+    search_state.nodes = 0;
+    search_state.poll_counter = 0;
     moves_out_of_book = 0;
     game_result = 0;
-    search_status = 0;
+    search_state.status = 0;
     ponder_enabled = 0;
     pondering = 0;
-    time_for_move_ms = 0;
+    search_state.allotment_ms = 0;
     clear_cutoff_stats();
 }

@@ -7,6 +7,7 @@
 #include "movegen/movegen.h"
 #include "search/quiesce.h"
 #include "search/root.h"
+#include "search/timeman.h"
 #include "shell/board_print.h"
 #include "shell/input.h"
 #include "shell/notation.h"
@@ -46,8 +47,7 @@ void print_result_at_think(const Position& pos) {
 } // namespace
 
 void think(Position& pos) {
-    node_count = 0;
-    poll_counter = 0;
+    begin_search();
     pv_table[0][0] = pv_table[0][1] = MOVE_NONE;
     decision_cancelled = false;
     const bool playing = !pondering && !analysing;
@@ -55,6 +55,8 @@ void think(Position& pos) {
     // A game longer than the history can hold is treated as drawn.
     if (pos.ply >= GAME_PLY_LIMIT && game_result == RESULT_NONE) game_result = RESULT_FIFTY;
 
+    Move move = MOVE_NONE;
+    int32_t score = -SCORE_MATE;
     bool from_book = false;
     if (playing) {
         if (!book_loaded) {
@@ -63,42 +65,44 @@ void think(Position& pos) {
         }
         ScoredMove pair{};
         if (use_book && probe_book(pos, pair) && use_book) {
-            best_move = pair.move;
-            best_score = 0;
+            move = pair.move;
+            score = 0;
             from_book = true;
         }
     }
     if (!from_book) {
-        best_move = MOVE_NONE;
-        best_score = -SCORE_MATE;
+        SearchLimits& limits = search_state.limits;
+        const bool saved_no_early_stop = limits.no_early_stop;
+        // Thinking on the opponent's time ends with the opponent's move only.
+        if (pondering) limits.no_early_stop = true;
         // A fixed time per move, where a front end asked for one, replaces the allotment.
-        if (pondering)
-            time_for_move_ms = PONDER_ALLOTMENT_MS;
-        else
-            time_for_move_ms =
-                search_limits.movetime_ms > 0 ? search_limits.movetime_ms : allot_time(pos);
-        search_start_ms = tick_ms();
-        search_status = STATUS_RUNNING;
-        const int root_moves_found = root_search(pos);
-        search_status = STATUS_IDLE;
+        search_state.allotment_ms = pondering                ? PONDER_ALLOTMENT_MS
+                                    : limits.movetime_ms > 0 ? limits.movetime_ms
+                                                             : allot_time(pos);
+        search_state.status = STATUS_RUNNING;
+        const RootResult found = root_search(pos);
+        search_state.status = STATUS_IDLE;
+        limits.no_early_stop = saved_no_early_stop;
+        move = found.best_move;
+        score = found.best_score;
         // No move at all: mate leaves the hopeless score, stalemate is a result.
-        if (root_moves_found == 0 && !pos.checkers) game_result = RESULT_STALEMATE;
+        if (found.legal_moves == 0 && !pos.checkers) game_result = RESULT_STALEMATE;
     }
     if (!playing) {
-        if (pondering && best_score < HOPELESS) ponder_saw_mate = 1;
+        if (pondering && score < HOPELESS) ponder_saw_mate = 1;
         return;
     }
     if (decision_hold_hook) decision_hold_hook();
     if (decision_cancelled) return;
 
     char text[6] = "     ";
-    move_to_text(best_move, text);
+    move_to_text(move, text);
     if (game_result != RESULT_NONE) {
         print_result_at_think(pos);
         return;
     }
     // A UCI interface has no resignation: a lost position is still played out.
-    if (best_move == MOVE_NONE || (best_score < HOPELESS && protocol_mode != MODE_UCI)) {
+    if (move == MOVE_NONE || (score < HOPELESS && protocol_mode != MODE_UCI)) {
         send(protocol_mode == MODE_UCI ? "bestmove 0000\n" : "resign\n");
         return;
     }
@@ -107,7 +111,6 @@ void think(Position& pos) {
     else
         ++moves_out_of_book;
     Undo undo;
-    const Move move = best_move;
     make_move(pos, move, undo);
     announce_move(pos, move, text);
     if (interface_owns_position) unmake_move(pos, move, undo);
@@ -117,10 +120,10 @@ void announce_move(Position& pos, Move move, char* text) {
     move_to_full_text(move, text);
     if (protocol_mode != MODE_UCI) {
         send("move %s\n", text);
-    } else if (announce_ponder_move && ponder_move != MOVE_NONE &&
-               is_legal_move(pos, ponder_move)) {
+    } else if (announce_ponder_move && search_state.ponder_move != MOVE_NONE &&
+               is_legal_move(pos, search_state.ponder_move)) {
         char reply[6];
-        move_to_full_text(ponder_move, reply);
+        move_to_full_text(search_state.ponder_move, reply);
         send("bestmove %s ponder %s\n", text, reply);
     } else {
         send("bestmove %s\n", text);
@@ -150,13 +153,13 @@ void start_pondering(Position& pos) {
         pondering = 0;
         return;
     }
-    if (!is_legal_move(pos, ponder_move) || pos.ply + 1 >= GAME_PLY_LIMIT) {
+    if (!is_legal_move(pos, search_state.ponder_move) || pos.ply + 1 >= GAME_PLY_LIMIT) {
         // No expected reply: think on the opponent's position itself. Its table entries
         // serve the search that follows the opponent's move.
         think(pos);
         return;
     }
-    pondered_move = ponder_move;
+    pondered_move = search_state.ponder_move;
     Undo undo;
     make_move(pos, pondered_move, undo);
     think(pos);

@@ -7,7 +7,7 @@
 #include "game/results.h"
 #include "game/think.h"
 #include "protocol/uci_internal.h"
-#include "search/root.h"
+#include "search/timeman.h"
 #include "shell/input.h"
 #include "shell/output.h"
 #include "shell/settings.h"
@@ -123,8 +123,10 @@ bool uci_command(char* text) {
 
 void uci_begin() {
     print_identity();
-    moves_per_control = DEFAULT_MOVES_PER_CONTROL;
-    time_control_kind = 0;
+    // Without "movestogo" the clock is planned by the time manager; a clock-less game is
+    // shared by 30 moves.
+    set_time_control(30, 0);
+    set_fixed_allotment(0);
     uci_new_game();
     uci_install_hooks();
 }

@@ -11,6 +11,7 @@
 #include "search/quiesce.h"
 #include "search/report.h"
 #include "search/root.h"
+#include "search/timeman.h"
 #include "shell/input.h"
 #include "shell/notation.h"
 #include "shell/output.h"
@@ -25,14 +26,13 @@ char search_line[UCI_LINE_SIZE]; // a line read while a search runs or waits to 
 
 // The "go" being served.
 struct SearchSession {
-    bool hold;            // infinite or ponder: the answer waits for "stop" or "ponderhit"
-    bool infinite;        // "go infinite": only "stop" releases the answer
-    bool ponder;          // a ponder search that "ponderhit" has not yet confirmed
-    bool hit;             // a ponder search that "ponderhit" has confirmed
-    bool open_after_hit;  // nothing limits the search once "ponderhit" has come
-    bool stop;            // "stop", "quit" or the end of input has arrived
-    bool quit;            // leave the dialogue once the search has answered
-    int64_t remaining_ms; // the side to move's clock, when the interface gave one
+    bool hold;           // infinite or ponder: the answer waits for "stop" or "ponderhit"
+    bool infinite;       // "go infinite": only "stop" releases the answer
+    bool ponder;         // a ponder search that "ponderhit" has not yet confirmed
+    bool hit;            // a ponder search that "ponderhit" has confirmed
+    bool open_after_hit; // nothing limits the search once "ponderhit" has come
+    bool stop;           // "stop", "quit" or the end of input has arrived
+    bool quit;           // leave the dialogue once the search has answered
 };
 SearchSession session;
 
@@ -55,8 +55,8 @@ void end_session() {
 void confirm_ponder() {
     session.ponder = false;
     session.hit = true;
-    search_start_ms = tick_ms();
-    search_limits.untimed = session.infinite || session.open_after_hit;
+    restart_clock_after_ponder_hit();
+    search_state.limits.untimed = session.infinite || session.open_after_hit;
     session.hold = session.infinite;
 }
 
@@ -82,17 +82,6 @@ void handle_search_line(const char* text) {
     }
 }
 
-// A search on the clock also stops, whatever its iterations would do, once it has used
-// four times its allotment or half of the clock: a deep iteration begun shortly before
-// the time ran out would otherwise lose on time. After a ponder hit the search has had
-// the opponent's time already, and the iteration under way began long ago: one allotment.
-bool past_hard_limit() {
-    if (!clock_given || search_limits.untimed) return false;
-    int64_t limit = (session.hit ? 1 : 4) * static_cast<int64_t>(time_for_move_ms);
-    if (limit > session.remaining_ms / 2) limit = session.remaining_ms / 2;
-    return static_cast<int64_t>(static_cast<uint32_t>(tick_ms() - search_start_ms)) >= limit;
-}
-
 // The node poll: reads what has arrived without waiting for more.
 bool poll_during_search() {
     if (output_closed()) end_session();
@@ -103,7 +92,7 @@ bool poll_during_search() {
         }
         handle_search_line(search_line);
     }
-    return session.stop || past_hard_limit();
+    return session.stop;
 }
 
 // Before an infinite or ponder search answers: wait for "stop" or "ponderhit".
@@ -193,28 +182,12 @@ void restrict_root(Position& pos, const GoRequest& g) {
         for (char* c = word; *c; ++c)
             if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
         const Move move = parse_move(pos, word);
-        if (move != MOVE_NONE) search_limits.root_only[search_limits.root_count++] = move;
+        if (move != MOVE_NONE)
+            search_state.limits.root_only[search_state.limits.root_count++] = move;
     }
 }
 
 } // namespace
-
-ClockPlan plan_clock(int64_t remaining_ms, int64_t increment_ms, int64_t moves_to_go) {
-    const int64_t r = clamp64(remaining_ms, 0, MAX_CLOCK_MS);
-    const int64_t inc = clamp64(increment_ms, 0, MAX_CLOCK_MS);
-    int64_t n = moves_to_go > 0 ? clamp64(moves_to_go, 1, 255) : DEFAULT_MOVES_PER_CONTROL;
-    if (inc > 0 && r > 0) {
-        // The increment comes back after every move, so a move may spend its share of the
-        // clock plus the increment, but never more than half of what is left. The engine
-        // divides its clock by the number of moves: a smaller number gives that budget
-        // while the clock itself stays true for the last-second checks.
-        int64_t budget = r / n + inc;
-        if (budget > r / 2) budget = r / 2;
-        if (budget < 1) budget = 1;
-        n = clamp64((r + budget - 1) / budget, 1, 255);
-    }
-    return {static_cast<int32_t>(r / 10), static_cast<uint8_t>(n)};
-}
 
 void uci_progress(const Progress& p) {
     LineText line;
@@ -250,32 +223,28 @@ bool uci_go(char* args) {
     // A result line of an earlier search must not keep this one from answering.
     game_result = RESULT_NONE;
     pondering = 0;
-    ponder_move = MOVE_NONE;
+    search_state.ponder_move = MOVE_NONE;
 
     session = SearchSession{};
     session.infinite = g.infinite;
     session.ponder = g.ponder;
     session.hold = g.infinite || g.ponder;
-    search_limits = SearchLimits{};
-    clock_given = false;
-    if (g.has_time[us]) {
-        const ClockPlan plan = plan_clock(g.time[us], g.inc[us], g.moves_to_go);
-        engine_clock_cs = plan.clock_cs;
-        moves_per_control = plan.moves;
-        time_control_kind = 0;
-        clock_given = true;
-        session.remaining_ms = clamp64(g.time[us], 0, MAX_CLOCK_MS);
-    }
-    if (g.has_depth) search_limits.depth = static_cast<int>(clamp64(g.depth, 1, MAX_PLY - 1));
-    if (g.has_nodes) search_limits.nodes = static_cast<uint32_t>(clamp64(g.nodes, 1, UINT32_MAX));
+    search_state.limits = SearchLimits{};
+    clear_engine_clock();
+    if (g.has_time[us]) plan_uci_clock(g.time[us], g.inc[us], g.moves_to_go);
+    if (g.has_depth) search_state.limits.depth = static_cast<int>(clamp64(g.depth, 1, MAX_PLY - 1));
+    if (g.has_nodes)
+        search_state.limits.nodes = static_cast<uint32_t>(clamp64(g.nodes, 1, UINT32_MAX));
     if (g.has_movetime)
-        search_limits.movetime_ms = static_cast<int32_t>(clamp64(g.movetime, 1, MAX_CLOCK_MS));
-    if (g.has_mate) search_limits.mate_moves = static_cast<int>(clamp64(g.mate, 1, MAX_PLY / 2));
+        search_state.limits.movetime_ms =
+            static_cast<int32_t>(clamp64(g.movetime, 1, MAX_CLOCK_MS));
+    if (g.has_mate)
+        search_state.limits.mate_moves = static_cast<int>(clamp64(g.mate, 1, MAX_PLY / 2));
     restrict_root(pos, g);
     // Without a clock or a fixed time the search runs to its depth or node limit, or
     // until "stop".
-    session.open_after_hit = !clock_given && !g.has_movetime;
-    search_limits.untimed = g.infinite || g.ponder || session.open_after_hit;
+    session.open_after_hit = !g.has_time[us] && !g.has_movetime;
+    search_state.limits.untimed = g.infinite || g.ponder || session.open_after_hit;
 
     if (pos.fifty > 100) send("%s", FIFTY_MOVE_LINE);
     if (pos.ply >= static_cast<uint32_t>(GAME_PLY_LIMIT) || no_legal_move(pos)) {
@@ -286,8 +255,8 @@ bool uci_go(char* args) {
     } else {
         think(pos);
     }
-    search_limits = SearchLimits{};
-    clock_given = false;
+    search_state.limits = SearchLimits{};
+    clear_engine_clock();
     session.hold = session.ponder = false;
     return !session.quit;
 }

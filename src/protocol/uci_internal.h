@@ -23,16 +23,3 @@ extern bool own_book;
 bool uci_go(char* args);
 // Sets the search's hooks for the dialogue.
 void uci_install_hooks();
-
-// Without "movestogo" the clock is planned as shared by this many more moves.
-constexpr int64_t DEFAULT_MOVES_PER_CONTROL = 30;
-
-// How a UCI clock becomes the engine's clock inputs: the remaining time in centiseconds
-// and the number of moves it is shared by.
-struct ClockPlan {
-    int32_t clock_cs;
-    uint8_t moves;
-};
-// remaining_ms, increment_ms: the side to move's time and increment; moves_to_go 0 when
-// the interface gave none.
-ClockPlan plan_clock(int64_t remaining_ms, int64_t increment_ms, int64_t moves_to_go);

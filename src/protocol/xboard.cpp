@@ -13,6 +13,7 @@
 #include "search/quiesce.h"
 #include "search/report.h"
 #include "search/root.h"
+#include "search/timeman.h"
 #include "shell/console.h"
 #include "shell/input.h"
 #include "shell/notation.h"
@@ -85,9 +86,9 @@ void missing_argument(const char* command) { send("Error (missing argument): %s\
 
 // The limits of a search on the engine's own move or on the opponent's time.
 void set_game_limits() {
-    search_limits = SearchLimits{};
-    search_limits.depth = xb.depth_limit;
-    search_limits.movetime_ms = xb.movetime_ms;
+    search_state.limits = SearchLimits{};
+    search_state.limits.depth = xb.depth_limit;
+    search_state.limits.movetime_ms = xb.movetime_ms;
 }
 
 void play_for_side_to_move() {
@@ -182,9 +183,8 @@ void set_clock(const char* arg) {
         missing_argument("time");
         return;
     }
-    engine_clock_cs =
-        static_cast<int32_t>(clamped(std::atol(arg), -CLOCK_CS_LIMIT, CLOCK_CS_LIMIT));
-    clock_given = true;
+    set_engine_clock(
+        static_cast<int32_t>(clamped(std::atol(arg), -CLOCK_CS_LIMIT, CLOCK_CS_LIMIT)));
 }
 
 void set_depth_limit(const char* arg) {
@@ -234,7 +234,7 @@ void playother_command() {
     analysing = false;
     if (ponder_enabled && !use_book) {
         set_game_limits();
-        ponder_move = MOVE_NONE;
+        search_state.ponder_move = MOVE_NONE;
         start_pondering(game_position);
     }
 }
@@ -339,9 +339,9 @@ bool dispatch(char* line) {
 void analyse() {
     xb.analysis_due = false;
     if (xb.board_refused || no_legal_move(game_position)) return;
-    search_limits = SearchLimits{};
-    search_limits.untimed = true;
-    search_limits.no_early_stop = true;
+    search_state.limits = SearchLimits{};
+    search_state.limits.untimed = true;
+    search_state.limits.no_early_stop = true;
     pondering = 0;
     think(game_position);
 }
@@ -369,15 +369,12 @@ void parse_level(const char* args) {
         return;
     }
     const int n = std::atoi(args);
-    if (n != 0) {
-        // Kept to 8 bits: 256 moves per control becomes 0, which the allotment treats
-        // like a whole game on the clock.
-        moves_per_control = static_cast<uint8_t>(n);
-        time_control_kind = 1;
-    } else {
-        moves_per_control = 30;
-        time_control_kind = 0;
-    }
+    // Kept to 8 bits: 256 moves per control becomes 0, which the allotment treats like a
+    // whole game on the clock.
+    if (n != 0)
+        set_time_control(static_cast<uint8_t>(n), 1);
+    else
+        set_time_control(30, 0);
     // A conventional control replaces a fixed time per move from an earlier "st".
     xb.movetime_ms = 0;
 }
@@ -417,6 +414,7 @@ bool xboard_command(char* line) { return dispatch(line); }
 void xboard_begin() {
     xb = XboardState{};
     analysing = false;
+    set_fixed_allotment(0);
     poll_hook = xboard_poll;
     progress_hook = xboard_progress;
 }

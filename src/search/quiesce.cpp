@@ -6,10 +6,9 @@
 #include "movegen/movegen.h"
 #include "search/ordering.h"
 #include "search/root.h"
+#include "search/timeman.h"
 #include "shell/platform.h"
 
-uint32_t node_count;
-uint32_t poll_counter;
 Move pv_table[MAX_PLY + 2][MAX_PLY + 2];
 bool (*poll_hook)() = nullptr;
 
@@ -18,32 +17,31 @@ namespace {
 // A stop that arrives before the root has scored its first move waits for it, so every
 // decision the driver takes has a searched move.
 void request_stop() {
-    if (root_has_move)
-        search_status = STATUS_STOP;
+    if (search_state.root_has_move)
+        search_state.status = STATUS_STOP;
     else
-        stop_pending = true;
+        search_state.stop_pending = true;
 }
 
 void poll() {
+    const SearchState& s = search_state;
     bool stop = poll_hook && poll_hook();
-    if (!search_limits.untimed) {
-        if (clock_given && engine_clock_cs < 3000 && clock_panic()) stop = true;
-        if (search_limits.movetime_ms > 0 &&
-            static_cast<int32_t>(tick_ms() - search_start_ms) >= search_limits.movetime_ms)
-            stop = true;
-    }
+    if (!s.limits.untimed &&
+        time_stop_due(tick_ms() - s.clock_ms, s.allotment_ms, s.limits.movetime_ms))
+        stop = true;
     if (stop) request_stop();
 }
 
 } // namespace
 
 void enter_node(Position& pos, int ply) {
-    ++node_count;
-    if (++poll_counter >= POLL_INTERVAL) {
+    ++search_state.nodes;
+    if (++search_state.poll_counter >= POLL_INTERVAL) {
         poll();
-        poll_counter = 0;
+        search_state.poll_counter = 0;
     }
-    if (search_limits.nodes && node_count >= search_limits.nodes) request_stop();
+    if (search_state.limits.nodes && search_state.nodes >= search_state.limits.nodes)
+        request_stop();
     game_history[pos.ply].move = MOVE_NONE;
     killer1[ply] = killer2[ply] = MOVE_NONE;
     pv_table[ply][0] = pv_table[ply + 1][0] = MOVE_NONE;
@@ -79,7 +77,7 @@ bool insufficient_material(const Position& pos) {
 
 int quiesce(Position& pos, int alpha, int beta, ScoredMove* list, int ply, int follow_pv) {
     pv_table[ply][0] = MOVE_NONE;
-    if (search_status == STATUS_STOP) return 0;
+    if (search_state.status == STATUS_STOP) return 0;
     if (alpha > SCORE_MATE - 1 - ply) return alpha;
     if (ply >= MAX_PLY) return evaluate(pos);
     if (is_repetition(pos, ply) || insufficient_material(pos)) return 0;
@@ -114,12 +112,12 @@ int quiesce(Position& pos, int alpha, int beta, ScoredMove* list, int ply, int f
         const int score = -quiesce(pos, -beta, -alpha, end, ply + 1, searched == 0 ? follow_pv : 0);
         unmake_move(pos, move, undo);
         ++searched;
-        if (search_status == STATUS_STOP) break;
+        if (search_state.status == STATUS_STOP) break;
         if (score > alpha) {
             alpha = score;
             update_pv(move, ply);
             if (alpha >= beta) break;
         }
     }
-    return search_status == STATUS_STOP ? 0 : alpha;
+    return search_state.status == STATUS_STOP ? 0 : alpha;
 }

@@ -6,11 +6,10 @@
 #include <cstdint>
 
 #include "board/position.h"
+#include "search/search_state.h"
 
 constexpr uint32_t POLL_INTERVAL = 16384;
 
-extern uint32_t node_count;
-extern uint32_t poll_counter;
 // Row p: the best line from the node at ply p, ended by 0.
 extern Move pv_table[MAX_PLY + 2][MAX_PLY + 2];
 

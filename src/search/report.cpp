@@ -8,7 +8,8 @@ void (*progress_hook)(const Progress&) = nullptr;
 
 void report_progress(int depth, int32_t score) {
     if (!progress_hook) return;
-    const Progress p{depth, score, tick_ms() - search_start_ms, node_count, pv_table[0]};
+    const Progress p{depth, score, tick_ms() - search_state.start_ms, search_state.nodes,
+                     pv_table[0]};
     progress_hook(p);
 }
 

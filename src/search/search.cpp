@@ -30,7 +30,7 @@ int search(Position& pos, int alpha, int beta, int depth, int null_ok, ScoredMov
     // 1-6. Early exits: abort, mate distance, ply limit, horizon, draws.
     const bool is_pv = beta - alpha > 1;
     pv_table[ply][0] = MOVE_NONE;
-    if (search_status == STATUS_STOP) return 0;
+    if (search_state.status == STATUS_STOP) return 0;
     if (alpha > SCORE_MATE - 1 - ply) return alpha;
     if (ply >= MAX_PLY) return evaluate(pos);
     if (depth <= 0) return quiesce(pos, alpha, beta, list, ply, follow_pv);
@@ -139,7 +139,7 @@ int search(Position& pos, int alpha, int beta, int depth, int null_ok, ScoredMov
             }
         }
         unmake_move(pos, move, undo);
-        if (search_status == STATUS_STOP) break;
+        if (search_state.status == STATUS_STOP) break;
 
         if (v > best) {
             best = v;
@@ -156,7 +156,7 @@ int search(Position& pos, int alpha, int beta, int depth, int null_ok, ScoredMov
     }
 
     // 16-17. Store the node's move for ordering (aborted nodes store nothing).
-    if (taken == 0 || search_status == STATUS_STOP) return 0;
+    if (taken == 0 || search_state.status == STATUS_STOP) return 0;
     Move stored = pv_table[ply][0];
     if (best >= beta)
         record_cutoff(pos, stored, tried, taken);

@@ -58,27 +58,27 @@ int run_bench(int depth) {
             send("Position %d: refused\n", index);
             return 1;
         }
-        search_limits = SearchLimits{};
-        search_limits.depth = depth;
-        search_limits.untimed = true;
-        node_count = 0;
-        best_move = MOVE_NONE;
-        best_score = -SCORE_MATE;
-        time_for_move_ms = 0;
-        search_start_ms = tick_ms();
-        search_status = STATUS_RUNNING;
+        search_state.limits = SearchLimits{};
+        search_state.limits.depth = depth;
+        search_state.limits.untimed = true;
+        search_state.nodes = 0;
+        search_state.best_move = MOVE_NONE;
+        search_state.best_score = -SCORE_MATE;
+        search_state.allotment_ms = 0;
+        search_state.start_ms = tick_ms();
+        search_state.status = STATUS_RUNNING;
         root_search(game_position);
-        search_status = STATUS_IDLE;
-        elapsed += tick_ms() - search_start_ms;
+        search_state.status = STATUS_IDLE;
+        elapsed += tick_ms() - search_state.start_ms;
         char text[6] = {};
-        move_to_full_text(best_move, text);
-        send("Position %2d: best %s score %d nodes %u\n", index, best_move ? text : "none",
-             best_score, node_count);
-        total += node_count;
+        move_to_full_text(search_state.best_move, text);
+        send("Position %2d: best %s score %d nodes %u\n", index,
+             search_state.best_move ? text : "none", search_state.best_score, search_state.nodes);
+        total += search_state.nodes;
     }
     send("\nNodes searched: %llu\n", static_cast<unsigned long long>(total));
     send("Nodes/second: %llu\n",
          static_cast<unsigned long long>(total * 1000 / (elapsed ? elapsed : 1)));
-    search_limits = SearchLimits{};
+    search_state.limits = SearchLimits{};
     return 0;
 }

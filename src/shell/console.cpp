@@ -17,6 +17,7 @@
 #include "protocol/xboard.h"
 #include "search/quiesce.h"
 #include "search/report.h"
+#include "search/timeman.h"
 #include "shell/board_print.h"
 #include "shell/input.h"
 #include "shell/notation.h"
@@ -29,6 +30,7 @@ namespace {
 
 constexpr size_t LINE_SIZE = 256;
 constexpr size_t FEN_LINE_SIZE = 80;
+constexpr int32_t CONSOLE_THINKING_MS = 2000;
 
 ScoredMove perft_area[MAX_PERFT_DEPTH * MAX_MOVES];
 
@@ -44,14 +46,14 @@ void perft_command(const char* arg) {
     int depth = std::atoi(arg);
     if (depth < 0) depth = 0;
     if (depth > MAX_PERFT_DEPTH) depth = MAX_PERFT_DEPTH;
-    node_count = 0;
+    search_state.nodes = 0;
     const uint32_t start = tick_ms();
     perft_stop_hook = interface_gone;
     const uint64_t count = perft(game_position, depth, perft_area);
     perft_stop_hook = nullptr;
     if (perft_aborted) return;
     const uint32_t elapsed = tick_ms() - start;
-    node_count = static_cast<uint32_t>(count);
+    search_state.nodes = static_cast<uint32_t>(count);
     send("%llu moves in %d milliseconds\naverage: %f moves/sec\n",
          static_cast<unsigned long long>(count), static_cast<int>(elapsed),
          static_cast<double>(count) / static_cast<double>(elapsed) * 1000.0);
@@ -140,6 +142,8 @@ void console_loop() {
     char line[LINE_SIZE];
     poll_hook = interface_gone;
     progress_hook = console_progress;
+    // Nobody gives the console a clock: every move is thought about for two seconds.
+    set_fixed_allotment(CONSOLE_THINKING_MS);
     while (!output_closed() && read_line(line, sizeof line)) {
         char* cursor = line;
         char* word = next_word(cursor);

@@ -67,7 +67,7 @@ TEST(Think, ResultLines) {
         ASSERT_TRUE(reset_engine(c.fen));
         for (const char* m : c.moves) ASSERT_TRUE(play(m));
         protocol_mode = c.mode;
-        search_limits = depth_limits(6);
+        search_state.limits = depth_limits(6);
         const GameSnapshot before = take_snapshot();
         start_capture();
         think(game_position);

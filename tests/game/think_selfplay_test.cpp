@@ -30,7 +30,7 @@ TEST(SelfPlay, GamesReachAResultWithLegalMovesOnly) {
         protocol_mode = MODE_XBOARD;
         poll_hook = [] { return false; };
         progress_hook = nullptr;
-        search_limits = depth_limits(3);
+        search_state.limits = depth_limits(3);
         std::vector<std::string> moves;
         std::string result, line = std::string("position fen ") + fen + " moves";
         std::string commands = line + "\ngo perft 1\n";

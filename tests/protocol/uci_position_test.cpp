@@ -63,10 +63,10 @@ TEST(UciPosition, RefusalsKeepTheGameAndLongerListsContinueIt) {
         EXPECT_EQ(game_position.key, key) << bad;
         EXPECT_EQ(game_position.ply, ply) << bad;
     }
-    // node_count is cleared by every new-game reset, so it shows whether one happened.
-    node_count = 777;
+    // search_state.nodes is cleared by every new-game reset, so it shows whether one happened.
+    search_state.nodes = 777;
     EXPECT_TRUE(position("startpos moves e2e4 e7e5 g1f3"));
-    EXPECT_EQ(node_count, 777u) << "a longer list continues the game";
+    EXPECT_EQ(search_state.nodes, 777u) << "a longer list continues the game";
     EXPECT_TRUE(position("startpos moves d2d4"));
-    EXPECT_EQ(node_count, 0u) << "a list that leaves the game is a new game";
+    EXPECT_EQ(search_state.nodes, 0u) << "a list that leaves the game is a new game";
 }

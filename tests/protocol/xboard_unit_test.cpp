@@ -12,6 +12,7 @@
 #include "protocol/xboard.h"
 #include "search/quiesce.h"
 #include "search/root.h"
+#include "search/timeman.h"
 #include "shell/input.h"
 #include "shell/notation.h"
 #include "shell/platform.h"
@@ -31,16 +32,16 @@ class XboardInProcess : public ::testing::Test {
         moves_out_of_book = 0;
         ponder_saw_mate = 0;
         protocol_mode = MODE_XBOARD;
-        search_limits = SearchLimits{};
-        search_limits.depth = 2;
+        search_state.limits = SearchLimits{};
+        search_state.limits.depth = 2;
     }
     void TearDown() override {
         protocol_mode = MODE_CONSOLE;
-        search_limits = SearchLimits{};
-        engine_clock_cs = 0;
-        moves_per_control = 0;
-        time_control_kind = 0;
-        clock_given = false;
+        search_state.limits = SearchLimits{};
+        clock_inputs.clock_cs = 0;
+        clock_inputs.moves_per_control = 0;
+        clock_inputs.control_kind = 0;
+        clock_inputs.given = false;
         pondering = 0;
         ponder_enabled = 0;
         game_result = RESULT_NONE;
@@ -56,8 +57,8 @@ TEST_F(XboardInProcess, LevelFiguresAndMissingArguments) {
     } cases[] = {{"40 5 0", 40, 1}, {"0 5 0", 30, 0}, {"300 1 0", 44, 1}};
     for (const auto& c : cases) {
         parse_level(c.args);
-        EXPECT_EQ(moves_per_control, c.moves) << c.args;
-        EXPECT_EQ(time_control_kind, c.kind) << c.args;
+        EXPECT_EQ(clock_inputs.moves_per_control, c.moves) << c.args;
+        EXPECT_EQ(clock_inputs.control_kind, c.kind) << c.args;
     }
     // The loop: missing arguments change nothing, and SIGINT is ignored.
     int fds[2];
@@ -70,8 +71,8 @@ TEST_F(XboardInProcess, LevelFiguresAndMissingArguments) {
     xboard_loop();
     testing::internal::GetCapturedStdout();
     close(fds[0]);
-    EXPECT_EQ(engine_clock_cs, 12345);
-    EXPECT_EQ(moves_per_control, 40);
+    EXPECT_EQ(clock_inputs.clock_cs, 12345);
+    EXPECT_EQ(clock_inputs.moves_per_control, 40);
     EXPECT_EQ(std::signal(SIGINT, SIG_DFL), SIG_IGN);
 }
 
@@ -83,17 +84,17 @@ TEST_F(XboardInProcess, PonderHitNeedsMoreThanAMinute) {
         ponder_start_ms = tick_ms() - age;
         pv_table[0][0] = make_move_word(text_to_square("g1"), text_to_square("f3"));
         pv_table[0][1] = MOVE_NONE;
-        node_count = NO_SEARCH;
+        search_state.nodes = NO_SEARCH;
         testing::internal::CaptureStdout();
         xboard_opponent_move(game_position, "e7e5", 0);
         std::fflush(stdout);
         const std::string out = testing::internal::GetCapturedStdout();
         if (age > 60000) {
             EXPECT_EQ(out, "move g1f3\n");
-            EXPECT_EQ(node_count, NO_SEARCH) << "a ponder hit plays without searching";
+            EXPECT_EQ(search_state.nodes, NO_SEARCH) << "a ponder hit plays without searching";
         } else {
             EXPECT_NE(out.find("move "), std::string::npos);
-            EXPECT_NE(node_count, NO_SEARCH) << "too young a ponder searches again";
+            EXPECT_NE(search_state.nodes, NO_SEARCH) << "too young a ponder searches again";
         }
     }
 }

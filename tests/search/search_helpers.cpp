@@ -12,20 +12,19 @@
 #include "search/quiesce.h"
 #include "search/report.h"
 #include "search/root.h"
+#include "search/timeman.h"
 #include "shell/platform.h"
 #include "shell/settings.h"
 #include "test_position.h"
 
 bool reset_engine(const std::string& fen) {
     protocol_mode = MODE_CONSOLE;
-    search_limits = SearchLimits{};
+    search_state.limits = SearchLimits{};
     poll_hook = nullptr;
-    clock_given = false;
-    engine_clock_cs = 0;
-    moves_per_control = 30;
-    time_control_kind = 0;
     progress_hook = nullptr;
-    ponder_move = pondered_move = MOVE_NONE;
+    clock_inputs = ClockInputs{};
+    set_time_control(30, 0);
+    search_state.ponder_move = pondered_move = MOVE_NONE;
     pondering = 0;
     if (!setup(fen)) return false;
     use_book = 0; // no book file is read, whatever lies in the working directory
@@ -41,15 +40,12 @@ SearchLimits depth_limits(int depth) {
 }
 
 RootResult search_to_depth(int depth) {
-    search_limits = depth_limits(depth);
-    node_count = poll_counter = 0;
-    best_move = MOVE_NONE;
-    best_score = -SCORE_MATE;
-    search_start_ms = tick_ms();
-    search_status = STATUS_RUNNING;
-    root_search(game_position);
-    search_status = STATUS_IDLE;
-    return RootResult{best_move, best_score};
+    search_state.limits = depth_limits(depth);
+    begin_search();
+    search_state.status = STATUS_RUNNING;
+    const RootResult found = root_search(game_position);
+    search_state.status = STATUS_IDLE;
+    return found;
 }
 
 GameSnapshot take_snapshot() {

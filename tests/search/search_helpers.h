@@ -15,10 +15,6 @@ bool reset_engine(const std::string& fen);
 // Depth-limited, untimed: the limits of a search the tests repeat exactly.
 SearchLimits depth_limits(int depth);
 
-struct RootResult {
-    Move move;
-    int32_t score;
-};
 // root_search as the think driver runs it, depth-limited and untimed.
 RootResult search_to_depth(int depth);
 

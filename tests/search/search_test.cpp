@@ -21,13 +21,14 @@ TEST(Search, RootFindsEveryShortestMateAndLeavesTheGameAlone) {
         progress_hook = nullptr;
         const GameSnapshot before = take_snapshot();
         const RootResult r = search_to_depth(30);
-        EXPECT_EQ(r.score, SCORE_MATE - (2 * c.moves - 1)) << c.fen;
-        EXPECT_NE(std::find(c.firsts.begin(), c.firsts.end(), move_text(r.move)), c.firsts.end())
-            << c.fen << " played " << move_text(r.move);
+        EXPECT_EQ(r.best_score, SCORE_MATE - (2 * c.moves - 1)) << c.fen;
+        EXPECT_NE(std::find(c.firsts.begin(), c.firsts.end(), move_text(r.best_move)),
+                  c.firsts.end())
+            << c.fen << " played " << move_text(r.best_move);
         EXPECT_EQ(compare_snapshot(before), "") << c.fen;
     }
     ASSERT_TRUE(reset_engine("6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1"));
-    EXPECT_EQ(search_to_depth(5).score, 999999) << "mate at ply one";
+    EXPECT_EQ(search_to_depth(5).best_score, 999999) << "mate at ply one";
 }
 
 int polls, stop_after;
@@ -54,17 +55,19 @@ TEST(Search, AbortedSearchesRestoreTheGameAndStillYieldAMove) {
         const GameSnapshot before = take_snapshot();
         polls = 0, stop_after = c.stop_after;
         poll_hook = c.stop_after ? stopping_hook : nullptr;
-        search_limits = depth_limits(c.depth);
-        search_limits.nodes = c.nodes;
-        node_count = 0, poll_counter = POLL_INTERVAL - c.first_poll, best_move = MOVE_NONE;
-        search_status = STATUS_RUNNING;
+        search_state.limits = depth_limits(c.depth);
+        search_state.limits.nodes = c.nodes;
+        search_state.nodes = 0, search_state.poll_counter = POLL_INTERVAL - c.first_poll,
+        search_state.best_move = MOVE_NONE;
+        search_state.status = STATUS_RUNNING;
         root_search(game_position);
-        search_status = STATUS_IDLE;
+        search_state.status = STATUS_IDLE;
         poll_hook = nullptr;
         EXPECT_EQ(compare_snapshot(before), "") << c.what;
         EXPECT_EQ(polls, c.stop_after) << c.what;
-        EXPECT_NE(best_move, MOVE_NONE) << c.what;
-        EXPECT_TRUE(play(move_text(best_move))) << c.what << ": " << move_text(best_move);
+        EXPECT_NE(search_state.best_move, MOVE_NONE) << c.what;
+        EXPECT_TRUE(play(move_text(search_state.best_move)))
+            << c.what << ": " << move_text(search_state.best_move);
     }
 }
 
@@ -74,9 +77,9 @@ TEST(Search, LinesRunningIntoThePlyLimitStayInsideTheTables) {
     for (int ply = MAX_PLY - 6; ply < MAX_PLY; ++ply) {
         ASSERT_TRUE(reset_engine(fen));
         const GameSnapshot before = take_snapshot();
-        search_status = STATUS_RUNNING;
+        search_state.status = STATUS_RUNNING;
         const int v = search(game_position, -SCORE_INFINITE, SCORE_INFINITE, 7, 1, list, ply, 0, 0);
-        search_status = STATUS_IDLE;
+        search_state.status = STATUS_IDLE;
         EXPECT_LT(std::abs(v), SCORE_INFINITE) << ply;
         EXPECT_EQ(compare_snapshot(before), "") << ply;
     }
