@@ -55,6 +55,8 @@ constexpr int colour_of(int code) { return code >> 3; }
 constexpr int type_of(int code) { return code & 7; }
 constexpr int make_piece(int colour, int type) { return colour * 8 + type; }
 constexpr bool on_board(int sq) { return ((sq - 64) & 0x88) == 0; }
+// A board square of the 256-cell array (cells outside 64..183 are border cells).
+constexpr bool is_board_square(int sq) { return sq >= 64 && sq <= 183 && on_board(sq); }
 constexpr int file_of(int sq) { return sq & 15; }
 constexpr int rank_of(int sq) { return (sq >> 4) - 4; }
 constexpr int make_square(int file, int rank) { return 64 + 16 * rank + file; }

@@ -15,11 +15,12 @@ constexpr int64_t DEFAULT_MOVES = 30;
 constexpr int32_t PANIC_CLOCK_CS = 3000;
 constexpr int64_t LAST_SECOND_MS = 1000;
 
-// Sudden death (no moves to go): the clock is spread over this many more moves, after a
-// reserve is set aside for the endgame. Below the reserve a move spends about its
-// increment, so the clock stops falling there.
+// Sudden death (no moves to go): the clock beyond a reserve for the endgame is spread over
+// this many more moves, and half of the increment is spent on top. Below the reserve a
+// move spends half its increment, so the clock climbs back: what the search overruns and
+// what the interface's round trip costs come out of the other half.
 constexpr int64_t SUDDEN_DEATH_MOVES = 40;
-constexpr int64_t MIN_RESERVE_MS = 1500;
+constexpr int64_t MIN_RESERVE_MS = 2000;
 constexpr int64_t RESERVE_INCREMENTS = 20;
 
 int64_t clamp64(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
@@ -33,10 +34,11 @@ int64_t plan_allotment(int64_t r, int64_t inc, int64_t moves_to_go) {
         // clock plus the increment.
         budget = r / clamp64(moves_to_go, 1, 255) + inc;
     } else {
-        const int64_t reserve = clamp64(RESERVE_INCREMENTS * inc, MIN_RESERVE_MS, r / 2);
-        const int64_t spare = r > reserve ? r - reserve : 0;
-        // Most of the increment is spent rather than banked, a little is kept back.
-        budget = spare / SUDDEN_DEATH_MOVES + inc * 3 / 4 + (spare ? 0 : r / SUDDEN_DEATH_MOVES);
+        const int64_t reserve = clamp64(RESERVE_INCREMENTS * inc, MIN_RESERVE_MS, MAX_CLOCK_MS);
+        if (r > reserve)
+            budget = (r - reserve) / SUDDEN_DEATH_MOVES + inc / 2;
+        else
+            budget = inc > 0 ? inc / 2 : r / SUDDEN_DEATH_MOVES;
     }
     // Never more than half of what is left, and at least a millisecond.
     return clamp64(budget, 1, r / 2 > 1 ? r / 2 : 1);
