@@ -101,3 +101,23 @@ TEST(EvalTerms, UnstoppablePasser) {
     expect_values({{"8/8/8/5k2/P7/8/8/4K3 w - - 0 1", ENDGAME, 509 + 14},
                    {"8/8/8/5k2/P7/8/8/4K2n w - - 0 1", ENDGAME, 14 - 1}});
 }
+
+TEST(EvalTerms, CastlingAndDevelopment) {
+    // The same squares reached by castling score better than by walking king and rook.
+    ASSERT_TRUE(setup("r3k2r/pppq1ppp/2n2n2/2bpp3/2BPP3/2N2N2/PPPQ1PPP/R3K2R w KQkq - 0 1"));
+    ASSERT_TRUE(play("e1g1"));
+    const int32_t castled = -eval_middlegame(pos);
+    ASSERT_TRUE(setup("r3k2r/pppq1ppp/2n2n2/2bpp3/2BPP3/2N2N2/PPPQ1PPP/R4RK1 b kq - 0 1"));
+    EXPECT_GT(castled, -eval_middlegame(pos));
+    // Moving the queen out first leaves the minor pieces' home squares untouched, which
+    // costs once the queen's square has seen a move; the other side is not affected.
+    ASSERT_TRUE(setup(start_fen));
+    for (const char* m : {"e2e4", "e7e5", "d1h5", "b8c6"}) ASSERT_TRUE(play(m));
+    const int32_t early_queen = eval_middlegame(pos);
+    ASSERT_TRUE(setup(start_fen));
+    for (const char* m : {"e2e4", "e7e5", "f1c4", "b8c6"}) ASSERT_TRUE(play(m));
+    const int32_t early_bishop = eval_middlegame(pos);
+    ASSERT_TRUE(setup("r1bqkbnr/pppp1ppp/2n5/4p2Q/4P3/8/PPPP1PPP/RNB1KBNR w KQkq - 2 3"));
+    EXPECT_LT(early_queen, eval_middlegame(pos)) << "a set-up position has no touched squares";
+    EXPECT_NE(early_queen, early_bishop);
+}

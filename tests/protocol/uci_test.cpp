@@ -308,3 +308,32 @@ TEST(UciSession, OwnBookSwitchesTheBook) {
     e.send("ucinewgame");
     EXPECT_EQ(e.answer("position startpos", "go depth 3"), "bestmove a2a4");
 }
+
+TEST(UciSession, PonderMoveLinesKeptDuringASearchAndTheLongLineRefusal) {
+    Uci e;
+    ASSERT_TRUE(e.ready);
+    // With the Ponder option the answer names a legal expected reply.
+    e.send("setoption name Ponder value true");
+    const std::vector<std::string> w =
+        words_of(e.answer("position fen " + MIDDLEGAME, "go depth 4"));
+    ASSERT_EQ(w.size(), 4u);
+    EXPECT_EQ(w[2], "ponder");
+    EXPECT_TRUE(legal_after(MIDDLEGAME, {w[1]}, w[3]));
+    // Lines that do not concern the search wait for its answer and are then carried out
+    // in order: the second search starts from the position sent during the first.
+    e.send("position startpos");
+    e.send("go infinite");
+    e.send("position startpos moves e2e4");
+    e.send("go depth 2");
+    e.send("stop");
+    EXPECT_TRUE(legal_after(start_fen, {}, best_of(e.wait_for("bestmove"))));
+    EXPECT_TRUE(legal_after(start_fen, {"e2e4"}, best_of(e.wait_for("bestmove"))));
+    // A position line longer than the line buffer is refused as a whole: a cut line could
+    // end between two moves and silently lose the last ones.
+    std::string huge = "position startpos moves";
+    while (huge.size() < 70000) huge += " g1f3 g8f6 f3g1 f6g8";
+    const size_t first = e.lines().size();
+    e.send(huge);
+    ASSERT_TRUE(e.sync());
+    EXPECT_EQ(e.count_from(first, "info string position refused: the line is too long"), 1);
+}
