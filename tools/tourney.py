@@ -537,6 +537,7 @@ def play_game(game_no, white, black, opening, tc, oracle, args):
             if kind == "resign":
                 ending = loss, "normal", f"{colour} resigns"
                 break
+            move = move[:4] + move[4:].lower()  # a promotion letter in either case, as GUIs take it
             if used > clocks[side] + args.time_margin:
                 raise EngineFault("time forfeit", f"took {used:.3f} s with {clocks[side]:.3f} s on its clock")
             if move not in pos.legal:
