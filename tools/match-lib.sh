@@ -205,10 +205,12 @@ ml_play_game() {
 
     # The dialogue: xboard marks what an engine says with "<first :" or "<second:".
     if [ -r "$dir/xboard.debug" ]; then
-        local refused
-        refused=$(grep -a -E "<$us *: *Illegal move" "$dir/xboard.debug" | head -3 | sed 's/^[0-9]* //')
+        # Only a move counts: some engines answer an unknown command with "Illegal move" too
+        # (phalanx says "Illegal move: computer").
+        local refused move_word='Illegal move[^:]*: *([a-h][1-8][a-h][1-8][qrbnQRBN]?|[KQRBN]?[a-h]?[1-8]?x?[a-h][1-8]|O-O)'
+        refused=$(grep -a -E "<$us *: *$move_word" "$dir/xboard.debug" | head -3 | sed 's/^[0-9]* //')
         [ -n "$refused" ] && faults+=("Kelvorante refused a move xboard sent: $(echo "$refused" | head -1)")
-        refused=$(grep -a -E "<$them *: *Illegal move" "$dir/xboard.debug" | head -1 | sed 's/^[0-9]* //')
+        refused=$(grep -a -E "<$them *: *$move_word" "$dir/xboard.debug" | head -1 | sed 's/^[0-9]* //')
         [ -n "$refused" ] && faults+=("$opponent refused a move: $refused")
         grep -a -q -E "Error writing to $us|$us chess program.*(exit|died|crash)" "$dir/xboard.debug" &&
             faults+=("xboard lost the connection to Kelvorante")
