@@ -117,7 +117,7 @@ done
 # curve. A score of 0 or 100% has no finite difference, a bound that reaches them no margin.
 awk -F'\t' -v md="$markdown" -v dat="$out/plot.dat" -v tc="$ML_TC_TEXT" -v protos="${protocol_list[*]}" '
     function elo(p) { return -400 * log(1 / p - 1) / log(10) }
-    function elo_text(p) { return p <= 0 ? "-inf" : p >= 1 ? "+inf" : sprintf("%+.0f", elo(p)) }
+    function elo_text(p,    e) { if (p <= 0) return "-inf"; if (p >= 1) return "+inf"; e = elo(p); return sprintf("%+d", int(e + (e < 0 ? -0.5 : 0.5))) }
     NR > 1 && $8 != "" {
         key = $2 SUBSEP $3
         if (!(key in n)) { if (!($2 in seen)) { seen[$2] = 1; opp[++nopp] = $2 } }
