@@ -54,8 +54,9 @@ TEST(Nodes, QuiescenceResolvesCapturesAndKnowsMateAndDeadDraws) {
     // A hanging queen is taken.
     ASSERT_TRUE(reset_engine("4k3/8/8/3q4/4P3/8/8/4K3 w - - 0 1"));
     EXPECT_GT(qsearch(), evaluate(game_position) + 800);
-    // In check without an evasion: mated at this ply.
-    ASSERT_TRUE(reset_engine("R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1"));
+    // In check without an evasion: mated at this ply (the game is long enough to have
+    // reached it).
+    ASSERT_TRUE(reset_engine("R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 10"));
     EXPECT_EQ(qsearch(3), 3 - SCORE_MATE);
     // Bare kings and a lone minor piece are dead draws, whatever the material sum says.
     for (const char* fen : {"4k3/8/8/8/8/8/8/4K3 w - - 0 1", "4k3/8/8/8/8/8/8/4KB2 w - - 0 1",
