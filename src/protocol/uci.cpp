@@ -37,15 +37,6 @@ void print_identity() {
          UCI_ENGINE_NAME, ENGINE_AUTHOR);
 }
 
-bool append_word(char* out, size_t size, const char* word) {
-    const size_t used = std::strlen(out), n = std::strlen(word);
-    const size_t gap = used ? 1 : 0;
-    if (used + gap + n + 1 > size) return false;
-    if (gap) out[used] = ' ';
-    std::memcpy(out + used + gap, word, n + 1);
-    return true;
-}
-
 bool parse_check_value(const char* value, bool* on) {
     if (equal_ignoring_case(value, "true"))
         *on = true;

@@ -110,15 +110,6 @@ bool is_start_position(char** f, int n) {
            (n < 5 || !std::strcmp(f[4], "0"));
 }
 
-bool append_word(char* out, size_t size, const char* word) {
-    const size_t used = std::strlen(out), n = std::strlen(word);
-    const size_t gap = used ? 1 : 0;
-    if (used + gap + n + 1 > size) return false;
-    if (gap) out[used] = ' ';
-    std::memcpy(out + used + gap, word, n + 1);
-    return true;
-}
-
 // Brings the engine's game to start + move_words[0, count).
 bool follow_game(const char* start, int count) {
     Position& pos = game_position;

@@ -30,3 +30,12 @@ bool first_word_is(const char* text, const char* word, Separators separators) {
     return std::strncmp(text, word, n) == 0 &&
            (text[n] == '\0' || is_separator(text[n], separators));
 }
+
+bool append_word(char* out, size_t size, const char* word) {
+    const size_t used = std::strlen(out), n = std::strlen(word);
+    const size_t gap = used ? 1 : 0;
+    if (used + gap + n + 1 > size) return false;
+    if (gap) out[used] = ' ';
+    std::memcpy(out + used + gap, word, n + 1);
+    return true;
+}
