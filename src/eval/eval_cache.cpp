@@ -2,8 +2,33 @@
 
 #include <cstring>
 
-EvalCacheEntry eval_cache[EVAL_CACHE_ENTRIES];
-PawnCacheEntry pawn_cache[EVAL_CACHE_ENTRIES];
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+void* place_on_huge_pages(unsigned char* room, size_t bytes) {
+    const uintptr_t at = (reinterpret_cast<uintptr_t>(room) + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
+    void* table = reinterpret_cast<void*>(at);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    // Only advice: where the kernel has no huge pages the table stays on small ones.
+    madvise(table, (bytes + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1), MADV_HUGEPAGE);
+#else
+    (void)bytes;
+#endif
+    return table;
+}
+
+namespace {
+constexpr size_t EVAL_CACHE_BYTES = sizeof(EvalCacheEntry) * EVAL_CACHE_ENTRIES;
+constexpr size_t PAWN_CACHE_BYTES = sizeof(PawnCacheEntry) * EVAL_CACHE_ENTRIES;
+unsigned char eval_room[huge_page_room(EVAL_CACHE_BYTES)];
+unsigned char pawn_room[huge_page_room(PAWN_CACHE_BYTES)];
+} // namespace
+
+EvalCacheEntry* const eval_cache =
+    static_cast<EvalCacheEntry*>(place_on_huge_pages(eval_room, EVAL_CACHE_BYTES));
+PawnCacheEntry* const pawn_cache =
+    static_cast<PawnCacheEntry*>(place_on_huge_pages(pawn_room, PAWN_CACHE_BYTES));
 
 bool eval_cache_probe(uint64_t key, int32_t& score) {
     const EvalCacheEntry& e = eval_cache[key % EVAL_CACHE_ENTRIES];
@@ -45,10 +70,7 @@ void pawn_cache_store(const Position& pos, int32_t score, const uint8_t* passed)
 void clear_eval_cache() {
     if (!eval_written) return;
     eval_written = false;
-    for (auto& e : eval_cache) {
-        e.key = 0;
-        e.score = 0;
-    }
+    std::memset(eval_cache, 0, EVAL_CACHE_BYTES);
 }
 
 // The passed lists are cleared too: a pawnless position has pawn key 0 and matches every
@@ -56,7 +78,7 @@ void clear_eval_cache() {
 void clear_pawn_cache() {
     if (!pawn_written) return;
     pawn_written = false;
-    std::memset(pawn_cache, 0, sizeof pawn_cache);
+    std::memset(pawn_cache, 0, PAWN_CACHE_BYTES);
 }
 
 void clear_eval_cache_entry(uint64_t key) {

@@ -2,11 +2,23 @@
 // (by pawn key).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "board/position.h"
 
 constexpr uint32_t EVAL_CACHE_ENTRIES = 2000000;
+
+// The large direct-mapped tables (these caches and the transposition table) live in static
+// room a little larger than the table and start on its first 2 MiB boundary, and the kernel
+// is offered transparent huge pages for them: a probe then costs a cache miss without a
+// page-table walk as well. An entry never straddles two cache lines.
+constexpr size_t HUGE_PAGE = 2 * 1024 * 1024;
+constexpr size_t huge_page_room(size_t bytes) {
+    return (bytes + HUGE_PAGE - 1) / HUGE_PAGE * HUGE_PAGE + HUGE_PAGE;
+}
+// The table's start inside its room (of huge_page_room(bytes)); advises the huge pages.
+void* place_on_huge_pages(unsigned char* room, size_t bytes);
 
 struct EvalCacheEntry {
     uint64_t key;
@@ -19,8 +31,9 @@ struct PawnCacheEntry {
     int32_t score;
 };
 
-extern EvalCacheEntry eval_cache[EVAL_CACHE_ENTRIES];
-extern PawnCacheEntry pawn_cache[EVAL_CACHE_ENTRIES];
+// EVAL_CACHE_ENTRIES entries each.
+extern EvalCacheEntry* const eval_cache;
+extern PawnCacheEntry* const pawn_cache;
 
 bool eval_cache_probe(uint64_t key, int32_t& score);
 void eval_cache_store(uint64_t key, int32_t score);
