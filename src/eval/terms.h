@@ -15,9 +15,6 @@ enum TermSet { MIDDLEGAME = 0, ENDGAME = 1 };
 int32_t eval_middlegame(Position& pos);
 int32_t eval_endgame(Position& pos);
 
-// Empty squares a piece reaches that no enemy pawn attacks; captures never count.
-// Sliding pieces walk each ray, others look one step.
-int mobility_count(const Position& pos, int colour, int sq, bool sliding);
 // Pressure of the enemy pieces on the colour's king, White-positive (never above 15 steps).
 int32_t king_pressure(const Position& pos, int colour);
 // Penalty for a bishop that blocks its centre pawn or is shut in on a7/h7 (mirrored for

@@ -29,7 +29,24 @@ extern DeltaEntry delta_storage[512];
 extern const uint8_t piece_kind_bit[64];
 extern const uint8_t is_slider[64];
 // Each piece's steps, 0-terminated, in the order moves are generated.
-extern const int8_t piece_steps[16][9];
+inline constexpr int8_t piece_steps[16][9] = {
+    {0},
+    {15, 17, 0},
+    {33, 18, -14, -31, -33, -18, 14, 31, 0},
+    {15, 17, -17, -15, 0},
+    {16, 1, -1, -16, 0},
+    {16, 17, 1, -15, -16, -17, -1, 15, 0},
+    {16, 17, 1, -15, -16, -17, -1, 15, 0},
+    {0},
+    {0},
+    {-15, -17, 0},
+    {33, 18, -14, -31, -33, -18, 14, 31, 0},
+    {15, 17, -17, -15, 0},
+    {16, 1, -1, -16, 0},
+    {16, 17, 1, -15, -16, -17, -1, 15, 0},
+    {16, 17, 1, -15, -16, -17, -1, 15, 0},
+    {0},
+};
 
 inline const DeltaEntry& delta(int difference) { return delta_storage[difference + 256]; }
 // view[x] describes x relative to square k: whether it shares a line with k and the step
