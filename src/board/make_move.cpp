@@ -227,7 +227,7 @@ void make_move(Position& pos, Move move, Undo& undo) {
     pos.key = key;
 
     // 17-18. History and the checkers of the new side to move.
-    push_history(pos, move, undo);
+    push_history(pos, move, undo, cap != 0 || type == PAWN);
     compute_checkers(pos, move);
 #ifdef KELVORANTE_CHECK_INVARIANTS
     assert(pos_ok(pos));
@@ -392,7 +392,7 @@ void make_null_move(Position& pos, Undo& undo) {
     pos.ep_square = 0;
     pos.key ^= side_keys[pos.side] ^ ep_keys[0];
     ++pos.fifty;
-    push_history(pos, MOVE_NONE, undo);
+    push_null_history(pos);
 }
 
 void unmake_null_move(Position& pos, const Undo& undo) {
