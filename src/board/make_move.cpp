@@ -234,6 +234,32 @@ void make_move(Position& pos, Move move, Undo& undo) {
 #endif
 }
 
+uint64_t key_after(const Position& pos, Move move) {
+    const int us = static_cast<int>(pos.side), them = us ^ 1;
+    const int from = move_from(move), to = move_to(move);
+    const int cap = move_captured(move), promo = move_promo(move);
+    const int piece = pos.board[from];
+    const int type = type_of(piece);
+    auto& psk = piece_square_keys;
+    uint64_t key = pos.key ^ side_keys[us] ^ side_keys[them] ^ psk[piece][from];
+    if (cap) {
+        const int cap_sq = move_is_ep(move) ? to + pawn_step[them] : to;
+        key ^= psk[pos.board[cap_sq]][cap_sq];
+    }
+    key ^= psk[promo ? make_piece(us, promo) : piece][to];
+    uint32_t lost = pos.castling_lost | corner_right(from) | corner_right(to);
+    if (type == KING) {
+        lost |= us == WHITE ? 3u : 12u;
+        if (move_is_castle(move)) {
+            const int r1 = to < from ? from - 4 : from + 3, r2 = to < from ? from - 1 : from + 1;
+            key ^= psk[pos.board[r1]][r1] ^ psk[pos.board[r1]][r2];
+        }
+    }
+    const int ep = (type == PAWN && to - from == 2 * pawn_step[us]) ? from + pawn_step[us] : 0;
+    return key ^ castle_keys[pos.castling_lost] ^ castle_keys[lost] ^ ep_keys[pos.ep_square] ^
+           ep_keys[ep];
+}
+
 void unmake_move(Position& pos, Move move, const Undo& undo) {
     const int them = static_cast<int>(pos.side), us = them ^ 1;
     const int from = move_from(move), to = move_to(move);

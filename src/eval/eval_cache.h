@@ -36,8 +36,15 @@ extern EvalCacheEntry* const eval_cache;
 extern PawnCacheEntry* const pawn_cache;
 
 bool eval_cache_probe(uint64_t key, int32_t& score);
+// Starts loading a key's slot into the cache ahead of its probe.
+inline void eval_cache_prefetch(uint64_t key) {
+    __builtin_prefetch(&eval_cache[key % EVAL_CACHE_ENTRIES]);
+}
 void eval_cache_store(uint64_t key, int32_t score);
 bool pawn_cache_probe(const Position& pos, int32_t& score, uint8_t* passed);
+inline void pawn_cache_prefetch(uint64_t pawn_key) {
+    __builtin_prefetch(&pawn_cache[pawn_key % EVAL_CACHE_ENTRIES]);
+}
 void pawn_cache_store(const Position& pos, int32_t score, const uint8_t* passed);
 void clear_eval_cache();
 void clear_pawn_cache();

@@ -5,6 +5,7 @@
 #include "board/history.h"
 #include "board/make_move.h"
 #include "board/pst.h"
+#include "eval/eval_cache.h"
 #include "eval/evaluate.h"
 #include "movegen/movegen.h"
 #include "search/ordering.h"
@@ -118,6 +119,10 @@ int search(Position& pos, int alpha, int beta, int depth, int null_ok, ScoredMov
                 continue;
         }
 
+        // The child probes these slots first: have them loaded while the move is made.
+        const uint64_t child_key = key_after(pos, move);
+        tt_prefetch(child_key);
+        eval_cache_prefetch(child_key);
         Undo undo;
         make_move(pos, move, undo);
         const int cap = move_captured(move);

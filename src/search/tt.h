@@ -24,3 +24,5 @@ void tt_probe(const Position& pos, int depth, ScoredMove& out);
 // Depth-preferred: writes only over a shallower entry, whatever position it belongs to.
 // Only the move of the pair is kept.
 void tt_store(const Position& pos, int depth, ScoredMove pair);
+// Starts loading a key's slot into the cache ahead of its probe.
+inline void tt_prefetch(uint64_t key) { __builtin_prefetch(&hash_table[key % HASH_ENTRIES]); }
