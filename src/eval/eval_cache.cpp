@@ -51,20 +51,23 @@ void eval_cache_store(uint64_t key, int32_t score) {
     e.score = score;
 }
 
-bool pawn_cache_probe(const Position& pos, int32_t& score, uint8_t* passed) {
+namespace {
+constexpr uint64_t PASSED_BITS = (1ull << 48) - 1;
+} // namespace
+
+bool pawn_cache_probe(const Position& pos, int32_t& score, uint64_t& passed) {
     const PawnCacheEntry& e = pawn_cache[pos.pawn_key % EVAL_CACHE_ENTRIES];
     if (e.key != pos.pawn_key) return false;
-    score = e.score;
-    std::memcpy(passed, e.passed, sizeof e.passed);
+    score = static_cast<int16_t>(e.data >> 48);
+    passed = e.data & PASSED_BITS;
     return true;
 }
 
-void pawn_cache_store(const Position& pos, int32_t score, const uint8_t* passed) {
+void pawn_cache_store(const Position& pos, int32_t score, uint64_t passed) {
     pawn_written = true;
     PawnCacheEntry& e = pawn_cache[pos.pawn_key % EVAL_CACHE_ENTRIES];
     e.key = pos.pawn_key;
-    e.score = score;
-    std::memcpy(e.passed, passed, sizeof e.passed);
+    e.data = (passed & PASSED_BITS) | static_cast<uint64_t>(static_cast<uint16_t>(score)) << 48;
 }
 
 void clear_eval_cache() {
@@ -73,7 +76,7 @@ void clear_eval_cache() {
     std::memset(eval_cache, 0, EVAL_CACHE_BYTES);
 }
 
-// The passed lists are cleared too: a pawnless position has pawn key 0 and matches every
+// The passed sets are cleared too: a pawnless position has pawn key 0 and matches every
 // cleared entry, and must not read squares left over from an earlier game.
 void clear_pawn_cache() {
     if (!pawn_written) return;

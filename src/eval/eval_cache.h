@@ -25,10 +25,11 @@ struct EvalCacheEntry {
     int32_t score;
 };
 
+// Sixteen bytes: the set of passed pawns in bits 0-47 of data and the score, a signed 16-bit
+// number, in bits 48-63 (a pawn structure scores at most a few thousand either way).
 struct PawnCacheEntry {
     uint64_t key;
-    uint8_t passed[16];
-    int32_t score;
+    uint64_t data;
 };
 
 // EVAL_CACHE_ENTRIES entries each.
@@ -41,11 +42,11 @@ inline void eval_cache_prefetch(uint64_t key) {
     __builtin_prefetch(&eval_cache[key % EVAL_CACHE_ENTRIES]);
 }
 void eval_cache_store(uint64_t key, int32_t score);
-bool pawn_cache_probe(const Position& pos, int32_t& score, uint8_t* passed);
+bool pawn_cache_probe(const Position& pos, int32_t& score, uint64_t& passed);
 inline void pawn_cache_prefetch(uint64_t pawn_key) {
     __builtin_prefetch(&pawn_cache[pawn_key % EVAL_CACHE_ENTRIES]);
 }
-void pawn_cache_store(const Position& pos, int32_t score, const uint8_t* passed);
+void pawn_cache_store(const Position& pos, int32_t score, uint64_t passed);
 void clear_eval_cache();
 void clear_pawn_cache();
 // Clear only the one entry a key maps to, as a whole-table clear would leave it.

@@ -1,7 +1,6 @@
 #include "eval/terms.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "eval/eval_cache.h"
 #include "movegen/attacks.h"
@@ -96,7 +95,7 @@ inline int first_occupied(const Position& pos, int sq, int step) {
     return t;
 }
 
-int32_t cached_pawn_structure(const Position& pos, TermSet set, uint8_t* passed) {
+int32_t cached_pawn_structure(const Position& pos, TermSet set, uint64_t& passed) {
     int32_t score;
     if (!pawn_cache_probe(pos, score, passed)) {
         score = pawn_structure(pos, set, passed);
@@ -303,10 +302,9 @@ int32_t bishop_trap(const Position& pos, int sq, int type, int colour) {
     return 0;
 }
 
-int32_t pawn_structure(const Position& pos, TermSet set, uint8_t* passed) {
+int32_t pawn_structure(const Position& pos, TermSet set, uint64_t& passed) {
     const PawnWeights& w = PAWN_WEIGHTS[set];
-    std::memset(passed, 0, PASSED_LIST_SIZE);
-    int n = 0;
+    passed = 0;
     int32_t score = 0;
     for (int c = WHITE; c <= BLACK; ++c) {
         int32_t own = 0;
@@ -319,7 +317,7 @@ int32_t pawn_structure(const Position& pos, TermSet set, uint8_t* passed) {
                 if (no_enemy_pawn_ahead(pos, c, s)) own += w.isolated_open;
             }
             if (is_passed(pos, c, s)) {
-                if (n < PASSED_LIST_SIZE) passed[n++] = static_cast<uint8_t>(s);
+                passed |= 1ull << (sq64(s) - PASSED_FIRST_SQ64);
                 own += w.passed[relative_rank(s, c)];
                 if (!isolated) own += w.passed_supported;
                 continue;
@@ -380,7 +378,7 @@ int32_t eval_middlegame(Position& pos) {
     total += by_count(SEVENTH_RANK, on_seventh[WHITE]) - by_count(SEVENTH_RANK, on_seventh[BLACK]);
     total += bishop_pair(pos);
     total += development(WHITE) + development(BLACK);
-    uint8_t passed[PASSED_LIST_SIZE];
+    uint64_t passed;
     total += cached_pawn_structure(pos, MIDDLEGAME, passed);
     return pos.side == WHITE ? total : -total;
 }
@@ -407,10 +405,12 @@ int32_t eval_endgame(Position& pos) {
     }
     total += by_count(SEVENTH_RANK, on_seventh[WHITE]) - by_count(SEVENTH_RANK, on_seventh[BLACK]);
     total += bishop_pair(pos);
-    uint8_t passed[PASSED_LIST_SIZE];
+    uint64_t passed;
     total += cached_pawn_structure(pos, ENDGAME, passed);
-    for (int i = 0; i < PASSED_LIST_SIZE && passed[i]; ++i) {
-        const int s = passed[i];
+    // Each passed pawn's terms stand alone, so the order they are added in does not matter.
+    for (; passed; passed &= passed - 1) {
+        const int i = __builtin_ctzll(passed) + PASSED_FIRST_SQ64;
+        const int s = make_square(i & 7, i >> 3);
         const int code = pos.board[s];
         // The list belongs to this pawn key; skip anything but a pawn all the same, so a
         // key collision cannot send the colour out of range.
