@@ -13,17 +13,6 @@ inline uint8_t pawn_bit(int colour, int sq) {
     return static_cast<uint8_t>(1u << (relative_rank(sq, colour) - 1));
 }
 
-// The castling right tied to a rook's corner square, 0 elsewhere.
-inline uint32_t corner_right(int sq) {
-    switch (sq) {
-    case SQ_A1: return 2;
-    case SQ_H1: return 1;
-    case SQ_A8: return 8;
-    case SQ_H8: return 4;
-    default: return 0;
-    }
-}
-
 inline uint16_t pack(Link l) { return static_cast<uint16_t>(l.prev | (l.next << 8)); }
 inline Link unpack(uint16_t v) {
     return Link{static_cast<uint8_t>(v & 0xFF), static_cast<uint8_t>(v >> 8)};
@@ -214,7 +203,7 @@ void make_move(Position& pos, Move move, Undo& undo) {
     // A right ends when its rook leaves the corner and also when anything arrives there:
     // the rook that stood on the corner was captured, and another rook that later reaches
     // the corner must not castle with a king that has never moved.
-    pos.castling_lost |= corner_right(from) | corner_right(to);
+    pos.castling_lost |= corner_rights.cell[from] | corner_rights.cell[to];
 
     // 15. En-passant square after any double step.
     pos.ep_square = (type == PAWN && to - from == 2 * pawn_step[us])
@@ -232,32 +221,6 @@ void make_move(Position& pos, Move move, Undo& undo) {
 #ifdef KELVORANTE_CHECK_INVARIANTS
     assert(pos_ok(pos));
 #endif
-}
-
-uint64_t key_after(const Position& pos, Move move) {
-    const int us = static_cast<int>(pos.side), them = us ^ 1;
-    const int from = move_from(move), to = move_to(move);
-    const int cap = move_captured(move), promo = move_promo(move);
-    const int piece = pos.board[from];
-    const int type = type_of(piece);
-    auto& psk = piece_square_keys;
-    uint64_t key = pos.key ^ side_keys[us] ^ side_keys[them] ^ psk[piece][from];
-    if (cap) {
-        const int cap_sq = move_is_ep(move) ? to + pawn_step[them] : to;
-        key ^= psk[pos.board[cap_sq]][cap_sq];
-    }
-    key ^= psk[promo ? make_piece(us, promo) : piece][to];
-    uint32_t lost = pos.castling_lost | corner_right(from) | corner_right(to);
-    if (type == KING) {
-        lost |= us == WHITE ? 3u : 12u;
-        if (move_is_castle(move)) {
-            const int r1 = to < from ? from - 4 : from + 3, r2 = to < from ? from - 1 : from + 1;
-            key ^= psk[pos.board[r1]][r1] ^ psk[pos.board[r1]][r2];
-        }
-    }
-    const int ep = (type == PAWN && to - from == 2 * pawn_step[us]) ? from + pawn_step[us] : 0;
-    return key ^ castle_keys[pos.castling_lost] ^ castle_keys[lost] ^ ep_keys[pos.ep_square] ^
-           ep_keys[ep];
 }
 
 void unmake_move(Position& pos, Move move, const Undo& undo) {
