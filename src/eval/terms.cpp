@@ -79,15 +79,6 @@ inline bool enemy_ahead_on_file(const Position& pos, int colour, int file, int r
     return (file_mask(pos, colour ^ 1, file) & ahead) != 0;
 }
 
-// Own-positive sum of the blocked-pawn values of one colour.
-int32_t blocked_pawns(const Position& pos, int colour) {
-    int32_t sum = 0;
-    const int list = colour * 8 + PAWN, ahead = pawn_step[colour];
-    for (int s = first_in(pos, list); s < LIST_END; s = next_in(pos, list, s))
-        if (pos.board[s + ahead] != EMPTY) sum += BLOCKED_PAWN[relative_rank(s, colour)];
-    return sum;
-}
-
 // The first square from sq along step that is not empty.
 inline int first_occupied(const Position& pos, int sq, int step) {
     int t = sq + step;
@@ -137,8 +128,8 @@ int32_t rook_placement(const Position& pos, int colour, int sq) {
     return sum;
 }
 
-// Every cell is 1 except, while a term set counts one colour's mobility, the squares the
-// enemy pawns attack, which are 0. Marking costs two writes per pawn; a mobility walk then
+// safe_squares[c] has every cell 1 except, while a term set runs, the squares the pawns of
+// c's enemy attack, which are 0. Marking costs two writes per pawn; a mobility walk then
 // reads one cell per empty square instead of looking for the two pawns that could attack it.
 struct SafeSquares {
     uint8_t cell[256];
@@ -146,46 +137,61 @@ struct SafeSquares {
         for (uint8_t& c : cell) c = 1;
     }
 };
-SafeSquares safe_squares;
+SafeSquares safe_squares[2];
 
-// Sets the cells the colour's pawns attack to value (0 to mark, 1 to clear the marks).
-void mark_pawn_attacks(const Position& pos, int colour, uint8_t value) {
+// One walk over a colour's pawns: marks their attacks for the enemy's mobility and returns
+// the own-positive sum of the colour's blocked-pawn values.
+int32_t mark_pawns(const Position& pos, int colour) {
+    int32_t blocked = 0;
+    uint8_t* cell = safe_squares[colour ^ 1].cell;
     const int list = colour * 8 + PAWN, ahead = pawn_step[colour];
     for (int s = first_in(pos, list); s < LIST_END; s = next_in(pos, list, s)) {
-        safe_squares.cell[s + ahead - 1] = value;
-        safe_squares.cell[s + ahead + 1] = value;
+        cell[s + ahead - 1] = 0;
+        cell[s + ahead + 1] = 0;
+        if (pos.board[s + ahead] != EMPTY) blocked += BLOCKED_PAWN[relative_rank(s, colour)];
+    }
+    return blocked;
+}
+
+void clear_pawn_marks(const Position& pos, int colour) {
+    uint8_t* cell = safe_squares[colour ^ 1].cell;
+    const int list = colour * 8 + PAWN, ahead = pawn_step[colour];
+    for (int s = first_in(pos, list); s < LIST_END; s = next_in(pos, list, s)) {
+        cell[s + ahead - 1] = 1;
+        cell[s + ahead + 1] = 1;
     }
 }
 
-// Mobility: the empty squares a piece reaches that no enemy pawn attacks (the enemy's pawn
-// attacks marked); captures never count. Sliding pieces walk each ray, knights look one step.
-inline int ray_mobility(const Position& pos, int sq, int step) {
+// Mobility: the empty squares a piece reaches that no enemy pawn attacks (safe is the
+// piece's colour's marked table); captures never count. Sliding pieces walk each ray,
+// knights look one step.
+inline int ray_mobility(const Position& pos, const uint8_t* safe, int sq, int step) {
     int count = 0;
-    for (int t = sq + step; pos.board[t] == EMPTY; t += step) count += safe_squares.cell[t];
+    for (int t = sq + step; pos.board[t] == EMPTY; t += step) count += safe[t];
     return count;
 }
 
-inline int knight_mobility(const Position& pos, int sq) {
+inline int knight_mobility(const Position& pos, const uint8_t* safe, int sq) {
     int count = 0;
     for (int step : {33, 18, -14, -31, -33, -18, 14, 31}) {
         const int t = sq + step;
-        if (pos.board[t] == EMPTY) count += safe_squares.cell[t];
+        if (pos.board[t] == EMPTY) count += safe[t];
     }
     return count;
 }
 
-inline int bishop_mobility(const Position& pos, int sq) {
-    return ray_mobility(pos, sq, 15) + ray_mobility(pos, sq, 17) + ray_mobility(pos, sq, -17) +
-           ray_mobility(pos, sq, -15);
+inline int bishop_mobility(const Position& pos, const uint8_t* safe, int sq) {
+    return ray_mobility(pos, safe, sq, 15) + ray_mobility(pos, safe, sq, 17) +
+           ray_mobility(pos, safe, sq, -17) + ray_mobility(pos, safe, sq, -15);
 }
 
-inline int rook_mobility(const Position& pos, int sq) {
-    return ray_mobility(pos, sq, 16) + ray_mobility(pos, sq, 1) + ray_mobility(pos, sq, -1) +
-           ray_mobility(pos, sq, -16);
+inline int rook_mobility(const Position& pos, const uint8_t* safe, int sq) {
+    return ray_mobility(pos, safe, sq, 16) + ray_mobility(pos, safe, sq, 1) +
+           ray_mobility(pos, safe, sq, -1) + ray_mobility(pos, safe, sq, -16);
 }
 
-inline int queen_mobility(const Position& pos, int sq) {
-    return bishop_mobility(pos, sq) + rook_mobility(pos, sq);
+inline int queen_mobility(const Position& pos, const uint8_t* safe, int sq) {
+    return bishop_mobility(pos, safe, sq) + rook_mobility(pos, safe, sq);
 }
 
 } // namespace
@@ -347,12 +353,13 @@ int32_t unstoppable_passer(const Position& pos, int colour, int sq) {
 int32_t eval_middlegame(Position& pos) {
     int32_t total = 0;
     int on_seventh[2] = {0, 0};
+    const int32_t blocked[2] = {mark_pawns(pos, WHITE), mark_pawns(pos, BLACK)};
     for (int c = WHITE; c <= BLACK; ++c) {
         const int e = c ^ 1, base = c * 8;
-        mark_pawn_attacks(pos, e, 0);
-        int32_t own = blocked_pawns(pos, c);
+        const uint8_t* safe = safe_squares[c].cell;
+        int32_t own = blocked[c];
         for (int s = first_in(pos, base + KNIGHT); s < LIST_END; s = next_in(pos, base + KNIGHT, s))
-            own += by_count(KNIGHT_MOBILITY, knight_mobility(pos, s));
+            own += by_count(KNIGHT_MOBILITY, knight_mobility(pos, safe, s));
         const int pawns = pos.piece_count[base + PAWN];
         for (int s = first_in(pos, base + BISHOP); s < LIST_END;
              s = next_in(pos, base + BISHOP, s)) {
@@ -360,21 +367,22 @@ int32_t eval_middlegame(Position& pos) {
             const int shade = square_colour[s];
             if (pawns > 4 && pos.pawn_sq_colour[c][shade] > pos.pawn_sq_colour[c][shade ^ 1])
                 own += BAD_BISHOP;
-            own += by_count(BISHOP_MOBILITY, bishop_mobility(pos, s));
+            own += by_count(BISHOP_MOBILITY, bishop_mobility(pos, safe, s));
         }
         for (int s = first_in(pos, base + ROOK); s < LIST_END; s = next_in(pos, base + ROOK, s)) {
             own += rook_placement(pos, c, s);
             if (relative_rank(s, c) >= 7) ++on_seventh[c];
             own += (4 - pawns) * ROOK_PAWN_FACTOR;
-            own += by_count(ROOK_MOBILITY_MG, rook_mobility(pos, s));
+            own += by_count(ROOK_MOBILITY_MG, rook_mobility(pos, safe, s));
         }
         for (int s = first_in(pos, base + QUEEN); s < LIST_END; s = next_in(pos, base + QUEEN, s))
-            own += by_count(QUEEN_MOBILITY_MG, queen_mobility(pos, s));
-        mark_pawn_attacks(pos, e, 1);
+            own += by_count(QUEEN_MOBILITY_MG, queen_mobility(pos, safe, s));
         if (pos.piece_count[e * 8 + QUEEN]) total += king_pressure(pos, c);
         if (pos.castled[c]) own += CASTLED;
         total += signed_for(c, own);
     }
+    clear_pawn_marks(pos, WHITE);
+    clear_pawn_marks(pos, BLACK);
     total += by_count(SEVENTH_RANK, on_seventh[WHITE]) - by_count(SEVENTH_RANK, on_seventh[BLACK]);
     total += bishop_pair(pos);
     total += development(WHITE) + development(BLACK);
@@ -386,23 +394,25 @@ int32_t eval_middlegame(Position& pos) {
 int32_t eval_endgame(Position& pos) {
     int32_t total = 0;
     int on_seventh[2] = {0, 0};
+    const int32_t blocked[2] = {mark_pawns(pos, WHITE), mark_pawns(pos, BLACK)};
     for (int c = WHITE; c <= BLACK; ++c) {
         const int base = c * 8;
-        mark_pawn_attacks(pos, c ^ 1, 0);
-        int32_t own = blocked_pawns(pos, c);
+        const uint8_t* safe = safe_squares[c].cell;
+        int32_t own = blocked[c];
         for (int s = first_in(pos, base + KNIGHT); s < LIST_END; s = next_in(pos, base + KNIGHT, s))
-            own += by_count(KNIGHT_MOBILITY, knight_mobility(pos, s));
+            own += by_count(KNIGHT_MOBILITY, knight_mobility(pos, safe, s));
         for (int s = first_in(pos, base + BISHOP); s < LIST_END; s = next_in(pos, base + BISHOP, s))
-            own += by_count(BISHOP_MOBILITY, bishop_mobility(pos, s));
+            own += by_count(BISHOP_MOBILITY, bishop_mobility(pos, safe, s));
         for (int s = first_in(pos, base + ROOK); s < LIST_END; s = next_in(pos, base + ROOK, s)) {
             if (relative_rank(s, c) >= 7) ++on_seventh[c];
-            own += by_count(ROOK_MOBILITY_EG, rook_mobility(pos, s));
+            own += by_count(ROOK_MOBILITY_EG, rook_mobility(pos, safe, s));
         }
         for (int s = first_in(pos, base + QUEEN); s < LIST_END; s = next_in(pos, base + QUEEN, s))
-            own += by_count(QUEEN_MOBILITY_EG, queen_mobility(pos, s));
-        mark_pawn_attacks(pos, c ^ 1, 1);
+            own += by_count(QUEEN_MOBILITY_EG, queen_mobility(pos, safe, s));
         total += signed_for(c, own);
     }
+    clear_pawn_marks(pos, WHITE);
+    clear_pawn_marks(pos, BLACK);
     total += by_count(SEVENTH_RANK, on_seventh[WHITE]) - by_count(SEVENTH_RANK, on_seventh[BLACK]);
     total += bishop_pair(pos);
     uint64_t passed;
