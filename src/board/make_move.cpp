@@ -13,17 +13,6 @@ inline uint8_t pawn_bit(int colour, int sq) {
     return static_cast<uint8_t>(1u << (relative_rank(sq, colour) - 1));
 }
 
-// The castling right tied to a rook's corner square, 0 elsewhere.
-inline uint32_t corner_right(int sq) {
-    switch (sq) {
-    case SQ_A1: return 2;
-    case SQ_H1: return 1;
-    case SQ_A8: return 8;
-    case SQ_H8: return 4;
-    default: return 0;
-    }
-}
-
 inline uint16_t pack(Link l) { return static_cast<uint16_t>(l.prev | (l.next << 8)); }
 inline Link unpack(uint16_t v) {
     return Link{static_cast<uint8_t>(v & 0xFF), static_cast<uint8_t>(v >> 8)};
@@ -214,7 +203,7 @@ void make_move(Position& pos, Move move, Undo& undo) {
     // A right ends when its rook leaves the corner and also when anything arrives there:
     // the rook that stood on the corner was captured, and another rook that later reaches
     // the corner must not castle with a king that has never moved.
-    pos.castling_lost |= corner_right(from) | corner_right(to);
+    pos.castling_lost |= corner_rights.cell[from] | corner_rights.cell[to];
 
     // 15. En-passant square after any double step.
     pos.ep_square = (type == PAWN && to - from == 2 * pawn_step[us])
@@ -227,7 +216,7 @@ void make_move(Position& pos, Move move, Undo& undo) {
     pos.key = key;
 
     // 17-18. History and the checkers of the new side to move.
-    push_history(pos, move, undo);
+    push_history(pos, move, undo, cap != 0 || type == PAWN);
     compute_checkers(pos, move);
 #ifdef KELVORANTE_CHECK_INVARIANTS
     assert(pos_ok(pos));
@@ -392,7 +381,7 @@ void make_null_move(Position& pos, Undo& undo) {
     pos.ep_square = 0;
     pos.key ^= side_keys[pos.side] ^ ep_keys[0];
     ++pos.fifty;
-    push_history(pos, MOVE_NONE, undo);
+    push_null_history(pos);
 }
 
 void unmake_null_move(Position& pos, const Undo& undo) {

@@ -2,8 +2,33 @@
 
 #include <cstring>
 
-EvalCacheEntry eval_cache[EVAL_CACHE_ENTRIES];
-PawnCacheEntry pawn_cache[EVAL_CACHE_ENTRIES];
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+void* place_on_huge_pages(unsigned char* room, size_t bytes) {
+    const uintptr_t at = (reinterpret_cast<uintptr_t>(room) + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1);
+    void* table = reinterpret_cast<void*>(at);
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    // Only advice: where the kernel has no huge pages the table stays on small ones.
+    madvise(table, (bytes + HUGE_PAGE - 1) & ~(HUGE_PAGE - 1), MADV_HUGEPAGE);
+#else
+    (void)bytes;
+#endif
+    return table;
+}
+
+namespace {
+constexpr size_t EVAL_CACHE_BYTES = sizeof(EvalCacheEntry) * EVAL_CACHE_ENTRIES;
+constexpr size_t PAWN_CACHE_BYTES = sizeof(PawnCacheEntry) * EVAL_CACHE_ENTRIES;
+unsigned char eval_room[huge_page_room(EVAL_CACHE_BYTES)];
+unsigned char pawn_room[huge_page_room(PAWN_CACHE_BYTES)];
+} // namespace
+
+EvalCacheEntry* const eval_cache =
+    static_cast<EvalCacheEntry*>(place_on_huge_pages(eval_room, EVAL_CACHE_BYTES));
+PawnCacheEntry* const pawn_cache =
+    static_cast<PawnCacheEntry*>(place_on_huge_pages(pawn_room, PAWN_CACHE_BYTES));
 
 bool eval_cache_probe(uint64_t key, int32_t& score) {
     const EvalCacheEntry& e = eval_cache[key % EVAL_CACHE_ENTRIES];
@@ -26,37 +51,37 @@ void eval_cache_store(uint64_t key, int32_t score) {
     e.score = score;
 }
 
-bool pawn_cache_probe(const Position& pos, int32_t& score, uint8_t* passed) {
+namespace {
+constexpr uint64_t PASSED_BITS = (1ull << 48) - 1;
+} // namespace
+
+bool pawn_cache_probe(const Position& pos, int32_t& score, uint64_t& passed) {
     const PawnCacheEntry& e = pawn_cache[pos.pawn_key % EVAL_CACHE_ENTRIES];
     if (e.key != pos.pawn_key) return false;
-    score = e.score;
-    std::memcpy(passed, e.passed, sizeof e.passed);
+    score = static_cast<int16_t>(e.data >> 48);
+    passed = e.data & PASSED_BITS;
     return true;
 }
 
-void pawn_cache_store(const Position& pos, int32_t score, const uint8_t* passed) {
+void pawn_cache_store(const Position& pos, int32_t score, uint64_t passed) {
     pawn_written = true;
     PawnCacheEntry& e = pawn_cache[pos.pawn_key % EVAL_CACHE_ENTRIES];
     e.key = pos.pawn_key;
-    e.score = score;
-    std::memcpy(e.passed, passed, sizeof e.passed);
+    e.data = (passed & PASSED_BITS) | static_cast<uint64_t>(static_cast<uint16_t>(score)) << 48;
 }
 
 void clear_eval_cache() {
     if (!eval_written) return;
     eval_written = false;
-    for (auto& e : eval_cache) {
-        e.key = 0;
-        e.score = 0;
-    }
+    std::memset(eval_cache, 0, EVAL_CACHE_BYTES);
 }
 
-// The passed lists are cleared too: a pawnless position has pawn key 0 and matches every
+// The passed sets are cleared too: a pawnless position has pawn key 0 and matches every
 // cleared entry, and must not read squares left over from an earlier game.
 void clear_pawn_cache() {
     if (!pawn_written) return;
     pawn_written = false;
-    std::memset(pawn_cache, 0, sizeof pawn_cache);
+    std::memset(pawn_cache, 0, PAWN_CACHE_BYTES);
 }
 
 void clear_eval_cache_entry(uint64_t key) {

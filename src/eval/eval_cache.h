@@ -2,30 +2,51 @@
 // (by pawn key).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "board/position.h"
 
 constexpr uint32_t EVAL_CACHE_ENTRIES = 2000000;
 
+// The large direct-mapped tables (these caches and the transposition table) live in static
+// room a little larger than the table and start on its first 2 MiB boundary, and the kernel
+// is offered transparent huge pages for them: a probe then costs a cache miss without a
+// page-table walk as well. An entry never straddles two cache lines.
+constexpr size_t HUGE_PAGE = 2 * 1024 * 1024;
+constexpr size_t huge_page_room(size_t bytes) {
+    return (bytes + HUGE_PAGE - 1) / HUGE_PAGE * HUGE_PAGE + HUGE_PAGE;
+}
+// The table's start inside its room (of huge_page_room(bytes)); advises the huge pages.
+void* place_on_huge_pages(unsigned char* room, size_t bytes);
+
 struct EvalCacheEntry {
     uint64_t key;
     int32_t score;
 };
 
+// Sixteen bytes: the set of passed pawns in bits 0-47 of data and the score, a signed 16-bit
+// number, in bits 48-63 (a pawn structure scores at most a few thousand either way).
 struct PawnCacheEntry {
     uint64_t key;
-    uint8_t passed[16];
-    int32_t score;
+    uint64_t data;
 };
 
-extern EvalCacheEntry eval_cache[EVAL_CACHE_ENTRIES];
-extern PawnCacheEntry pawn_cache[EVAL_CACHE_ENTRIES];
+// EVAL_CACHE_ENTRIES entries each.
+extern EvalCacheEntry* const eval_cache;
+extern PawnCacheEntry* const pawn_cache;
 
 bool eval_cache_probe(uint64_t key, int32_t& score);
+// Starts loading a key's slot into the cache ahead of its probe.
+inline void eval_cache_prefetch(uint64_t key) {
+    __builtin_prefetch(&eval_cache[key % EVAL_CACHE_ENTRIES]);
+}
 void eval_cache_store(uint64_t key, int32_t score);
-bool pawn_cache_probe(const Position& pos, int32_t& score, uint8_t* passed);
-void pawn_cache_store(const Position& pos, int32_t score, const uint8_t* passed);
+bool pawn_cache_probe(const Position& pos, int32_t& score, uint64_t& passed);
+inline void pawn_cache_prefetch(uint64_t pawn_key) {
+    __builtin_prefetch(&pawn_cache[pawn_key % EVAL_CACHE_ENTRIES]);
+}
+void pawn_cache_store(const Position& pos, int32_t score, uint64_t passed);
 void clear_eval_cache();
 void clear_pawn_cache();
 // Clear only the one entry a key maps to, as a whole-table clear would leave it.

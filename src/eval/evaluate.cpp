@@ -65,6 +65,8 @@ bool recognize_draw(const Position& pos, int32_t& score) {
 int32_t evaluate(Position& pos) {
     int32_t value;
     if (eval_cache_probe(pos.key, value)) return value;
+    // The pawn structure is looked up last; its slot loads while the other terms are summed.
+    pawn_cache_prefetch(pos.pawn_key);
     const int us = static_cast<int>(pos.side), them = us ^ 1;
     const int32_t material = pos.material[us] - pos.material[them];
     if (officer_count >= 5) {

@@ -1,7 +1,6 @@
 #include "eval/terms.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "eval/eval_cache.h"
 #include "movegen/attacks.h"
@@ -80,15 +79,6 @@ inline bool enemy_ahead_on_file(const Position& pos, int colour, int file, int r
     return (file_mask(pos, colour ^ 1, file) & ahead) != 0;
 }
 
-// Own-positive sum of the blocked-pawn values of one colour.
-int32_t blocked_pawns(const Position& pos, int colour) {
-    int32_t sum = 0;
-    const int list = colour * 8 + PAWN, ahead = pawn_step[colour];
-    for (int s = first_in(pos, list); s < LIST_END; s = next_in(pos, list, s))
-        if (pos.board[s + ahead] != EMPTY) sum += BLOCKED_PAWN[relative_rank(s, colour)];
-    return sum;
-}
-
 // The first square from sq along step that is not empty.
 inline int first_occupied(const Position& pos, int sq, int step) {
     int t = sq + step;
@@ -96,7 +86,7 @@ inline int first_occupied(const Position& pos, int sq, int step) {
     return t;
 }
 
-int32_t cached_pawn_structure(const Position& pos, TermSet set, uint8_t* passed) {
+int32_t cached_pawn_structure(const Position& pos, TermSet set, uint64_t& passed) {
     int32_t score;
     if (!pawn_cache_probe(pos, score, passed)) {
         score = pawn_structure(pos, set, passed);
@@ -138,6 +128,72 @@ int32_t rook_placement(const Position& pos, int colour, int sq) {
     return sum;
 }
 
+// safe_squares[c] has every cell 1 except, while a term set runs, the squares the pawns of
+// c's enemy attack, which are 0. Marking costs two writes per pawn; a mobility walk then
+// reads one cell per empty square instead of looking for the two pawns that could attack it.
+struct SafeSquares {
+    uint8_t cell[256];
+    constexpr SafeSquares() : cell() {
+        for (uint8_t& c : cell) c = 1;
+    }
+};
+SafeSquares safe_squares[2];
+
+// One walk over a colour's pawns: marks their attacks for the enemy's mobility and returns
+// the own-positive sum of the colour's blocked-pawn values.
+int32_t mark_pawns(const Position& pos, int colour) {
+    int32_t blocked = 0;
+    uint8_t* cell = safe_squares[colour ^ 1].cell;
+    const int list = colour * 8 + PAWN, ahead = pawn_step[colour];
+    for (int s = first_in(pos, list); s < LIST_END; s = next_in(pos, list, s)) {
+        cell[s + ahead - 1] = 0;
+        cell[s + ahead + 1] = 0;
+        if (pos.board[s + ahead] != EMPTY) blocked += BLOCKED_PAWN[relative_rank(s, colour)];
+    }
+    return blocked;
+}
+
+void clear_pawn_marks(const Position& pos, int colour) {
+    uint8_t* cell = safe_squares[colour ^ 1].cell;
+    const int list = colour * 8 + PAWN, ahead = pawn_step[colour];
+    for (int s = first_in(pos, list); s < LIST_END; s = next_in(pos, list, s)) {
+        cell[s + ahead - 1] = 1;
+        cell[s + ahead + 1] = 1;
+    }
+}
+
+// Mobility: the empty squares a piece reaches that no enemy pawn attacks (safe is the
+// piece's colour's marked table); captures never count. Sliding pieces walk each ray,
+// knights look one step.
+inline int ray_mobility(const Position& pos, const uint8_t* safe, int sq, int step) {
+    int count = 0;
+    for (int t = sq + step; pos.board[t] == EMPTY; t += step) count += safe[t];
+    return count;
+}
+
+inline int knight_mobility(const Position& pos, const uint8_t* safe, int sq) {
+    int count = 0;
+    for (int step : {33, 18, -14, -31, -33, -18, 14, 31}) {
+        const int t = sq + step;
+        if (pos.board[t] == EMPTY) count += safe[t];
+    }
+    return count;
+}
+
+inline int bishop_mobility(const Position& pos, const uint8_t* safe, int sq) {
+    return ray_mobility(pos, safe, sq, 15) + ray_mobility(pos, safe, sq, 17) +
+           ray_mobility(pos, safe, sq, -17) + ray_mobility(pos, safe, sq, -15);
+}
+
+inline int rook_mobility(const Position& pos, const uint8_t* safe, int sq) {
+    return ray_mobility(pos, safe, sq, 16) + ray_mobility(pos, safe, sq, 1) +
+           ray_mobility(pos, safe, sq, -1) + ray_mobility(pos, safe, sq, -16);
+}
+
+inline int queen_mobility(const Position& pos, const uint8_t* safe, int sq) {
+    return bishop_mobility(pos, safe, sq) + rook_mobility(pos, safe, sq);
+}
+
 } // namespace
 
 bool own_pawn_behind(const Position& pos, int colour, int sq) {
@@ -160,48 +216,41 @@ bool is_passed(const Position& pos, int colour, int sq) {
            !enemy_ahead_on_file(pos, colour, f + 1, r);
 }
 
-int mobility_count(const Position& pos, int colour, int sq, bool sliding) {
-    // An enemy pawn attacks t from t + forward - 1 or t + forward + 1 (forward for colour).
-    const int forward = pawn_step[colour];
-    const int enemy_pawn = make_piece(colour ^ 1, PAWN);
-    int count = 0;
-    for (const int8_t* d = piece_steps[pos.board[sq]]; *d; ++d) {
-        for (int t = sq + *d; pos.board[t] == EMPTY; t += *d) {
-            if (pos.board[t + forward - 1] != enemy_pawn &&
-                pos.board[t + forward + 1] != enemy_pawn)
-                ++count;
-            if (!sliding) break;
-        }
-    }
-    return count;
-}
-
 namespace {
 
-// near_king[step][difference]: can a walk from a square at this difference from the king,
-// repeating this step on an empty board, ever come within one square of the king? Walks
-// that cannot are skipped; the others are walked on the real board as before.
+// For a piece at a difference from the king, walking one of its steps over an empty board:
+// length[step][difference] is the number of steps after which the walk first comes within
+// one square of the king (0: never), and steps[code][difference] has bit i set when the
+// piece's i-th step gets there at all. On the real board such a walk passes next to the
+// king exactly when that many squares are empty: an earlier occupied square, or the edge of
+// the board, stops it before any square next to the king.
 struct NearKingTable {
-    bool reach[67][240];
-    constexpr NearKingTable() : reach() {
+    uint8_t length[67][240];
+    uint8_t steps[16][240];
+    constexpr NearKingTable() : length(), steps() {
         for (int step = -33; step <= 33; ++step) {
             const int sr = (step + 8) >> 4 /* rank part, rounded */;
             const int sf = step - 16 * sr;
             if (sf < -8 || sf > 8) continue;
             for (int dr = -7; dr <= 7; ++dr)
                 for (int df = -7; df <= 7; ++df) {
-                    bool hit = false;
+                    int hit = 0;
                     int f = df + sf, r = dr + sr;
                     for (int n = 0; n < 8 && step != 0; ++n, f += sf, r += sr) {
                         if (f < -8 || f > 8 || r < -8 || r > 8) break;
                         if (f >= -1 && f <= 1 && r >= -1 && r <= 1) {
-                            hit = true;
+                            hit = n + 1;
                             break;
                         }
                     }
-                    reach[step + 33][16 * dr + df + 120] = hit;
+                    length[step + 33][16 * dr + df + 120] = static_cast<uint8_t>(hit);
                 }
         }
+        for (int code = 0; code < 16; ++code)
+            for (int difference = 0; difference < 240; ++difference)
+                for (int i = 0; piece_steps[code][i]; ++i)
+                    if (length[piece_steps[code][i] + 33][difference])
+                        steps[code][difference] |= static_cast<uint8_t>(1u << i);
     }
 };
 constexpr NearKingTable near_king;
@@ -211,21 +260,21 @@ constexpr NearKingTable near_king;
 int32_t king_pressure(const Position& pos, int colour) {
     // Every enemy piece, knights and pawns too, walks each of its steps over empty squares;
     // a step counts once when it passes next to the king. The square that ends a walk is
-    // not looked at.
+    // not looked at. Only the steps that can get next to the king are walked, and only as
+    // far as the first square next to it.
     const int k = king_square(pos, colour);
     const int list = (colour ^ 1) * 8 + 7;
     int count = 0;
     for (int p = first_in(pos, list); p < LIST_END && count < KING_PRESSURE_MAX;
          p = next_in(pos, list, p)) {
         const int difference = p - k + 120;
-        for (const int8_t* d = piece_steps[pos.board[p]]; *d; ++d) {
-            if (!near_king.reach[*d + 33][difference]) continue;
-            for (int t = p + *d; pos.board[t] == EMPTY; t += *d) {
-                if (square_distance_of(t, k) <= 1) {
-                    ++count;
-                    break;
-                }
-            }
+        const int code = pos.board[p];
+        for (unsigned m = near_king.steps[code][difference]; m; m &= m - 1) {
+            const int d = piece_steps[code][__builtin_ctz(m)];
+            int left = near_king.length[d + 33][difference];
+            int t = p + d;
+            while (pos.board[t] == EMPTY && --left) t += d;
+            if (left == 0) ++count;
         }
     }
     count = std::min(count, KING_PRESSURE_MAX);
@@ -259,10 +308,9 @@ int32_t bishop_trap(const Position& pos, int sq, int type, int colour) {
     return 0;
 }
 
-int32_t pawn_structure(const Position& pos, TermSet set, uint8_t* passed) {
+int32_t pawn_structure(const Position& pos, TermSet set, uint64_t& passed) {
     const PawnWeights& w = PAWN_WEIGHTS[set];
-    std::memset(passed, 0, PASSED_LIST_SIZE);
-    int n = 0;
+    passed = 0;
     int32_t score = 0;
     for (int c = WHITE; c <= BLACK; ++c) {
         int32_t own = 0;
@@ -275,7 +323,7 @@ int32_t pawn_structure(const Position& pos, TermSet set, uint8_t* passed) {
                 if (no_enemy_pawn_ahead(pos, c, s)) own += w.isolated_open;
             }
             if (is_passed(pos, c, s)) {
-                if (n < PASSED_LIST_SIZE) passed[n++] = static_cast<uint8_t>(s);
+                passed |= 1ull << (sq64(s) - PASSED_FIRST_SQ64);
                 own += w.passed[relative_rank(s, c)];
                 if (!isolated) own += w.passed_supported;
                 continue;
@@ -305,11 +353,13 @@ int32_t unstoppable_passer(const Position& pos, int colour, int sq) {
 int32_t eval_middlegame(Position& pos) {
     int32_t total = 0;
     int on_seventh[2] = {0, 0};
+    const int32_t blocked[2] = {mark_pawns(pos, WHITE), mark_pawns(pos, BLACK)};
     for (int c = WHITE; c <= BLACK; ++c) {
         const int e = c ^ 1, base = c * 8;
-        int32_t own = blocked_pawns(pos, c);
+        const uint8_t* safe = safe_squares[c].cell;
+        int32_t own = blocked[c];
         for (int s = first_in(pos, base + KNIGHT); s < LIST_END; s = next_in(pos, base + KNIGHT, s))
-            own += by_count(KNIGHT_MOBILITY, mobility_count(pos, c, s, false));
+            own += by_count(KNIGHT_MOBILITY, knight_mobility(pos, safe, s));
         const int pawns = pos.piece_count[base + PAWN];
         for (int s = first_in(pos, base + BISHOP); s < LIST_END;
              s = next_in(pos, base + BISHOP, s)) {
@@ -317,24 +367,26 @@ int32_t eval_middlegame(Position& pos) {
             const int shade = square_colour[s];
             if (pawns > 4 && pos.pawn_sq_colour[c][shade] > pos.pawn_sq_colour[c][shade ^ 1])
                 own += BAD_BISHOP;
-            own += by_count(BISHOP_MOBILITY, mobility_count(pos, c, s, true));
+            own += by_count(BISHOP_MOBILITY, bishop_mobility(pos, safe, s));
         }
         for (int s = first_in(pos, base + ROOK); s < LIST_END; s = next_in(pos, base + ROOK, s)) {
             own += rook_placement(pos, c, s);
             if (relative_rank(s, c) >= 7) ++on_seventh[c];
             own += (4 - pawns) * ROOK_PAWN_FACTOR;
-            own += by_count(ROOK_MOBILITY_MG, mobility_count(pos, c, s, true));
+            own += by_count(ROOK_MOBILITY_MG, rook_mobility(pos, safe, s));
         }
         for (int s = first_in(pos, base + QUEEN); s < LIST_END; s = next_in(pos, base + QUEEN, s))
-            own += by_count(QUEEN_MOBILITY_MG, mobility_count(pos, c, s, true));
+            own += by_count(QUEEN_MOBILITY_MG, queen_mobility(pos, safe, s));
         if (pos.piece_count[e * 8 + QUEEN]) total += king_pressure(pos, c);
         if (pos.castled[c]) own += CASTLED;
         total += signed_for(c, own);
     }
+    clear_pawn_marks(pos, WHITE);
+    clear_pawn_marks(pos, BLACK);
     total += by_count(SEVENTH_RANK, on_seventh[WHITE]) - by_count(SEVENTH_RANK, on_seventh[BLACK]);
     total += bishop_pair(pos);
     total += development(WHITE) + development(BLACK);
-    uint8_t passed[PASSED_LIST_SIZE];
+    uint64_t passed;
     total += cached_pawn_structure(pos, MIDDLEGAME, passed);
     return pos.side == WHITE ? total : -total;
 }
@@ -342,27 +394,33 @@ int32_t eval_middlegame(Position& pos) {
 int32_t eval_endgame(Position& pos) {
     int32_t total = 0;
     int on_seventh[2] = {0, 0};
+    const int32_t blocked[2] = {mark_pawns(pos, WHITE), mark_pawns(pos, BLACK)};
     for (int c = WHITE; c <= BLACK; ++c) {
         const int base = c * 8;
-        int32_t own = blocked_pawns(pos, c);
+        const uint8_t* safe = safe_squares[c].cell;
+        int32_t own = blocked[c];
         for (int s = first_in(pos, base + KNIGHT); s < LIST_END; s = next_in(pos, base + KNIGHT, s))
-            own += by_count(KNIGHT_MOBILITY, mobility_count(pos, c, s, false));
+            own += by_count(KNIGHT_MOBILITY, knight_mobility(pos, safe, s));
         for (int s = first_in(pos, base + BISHOP); s < LIST_END; s = next_in(pos, base + BISHOP, s))
-            own += by_count(BISHOP_MOBILITY, mobility_count(pos, c, s, true));
+            own += by_count(BISHOP_MOBILITY, bishop_mobility(pos, safe, s));
         for (int s = first_in(pos, base + ROOK); s < LIST_END; s = next_in(pos, base + ROOK, s)) {
             if (relative_rank(s, c) >= 7) ++on_seventh[c];
-            own += by_count(ROOK_MOBILITY_EG, mobility_count(pos, c, s, true));
+            own += by_count(ROOK_MOBILITY_EG, rook_mobility(pos, safe, s));
         }
         for (int s = first_in(pos, base + QUEEN); s < LIST_END; s = next_in(pos, base + QUEEN, s))
-            own += by_count(QUEEN_MOBILITY_EG, mobility_count(pos, c, s, true));
+            own += by_count(QUEEN_MOBILITY_EG, queen_mobility(pos, safe, s));
         total += signed_for(c, own);
     }
+    clear_pawn_marks(pos, WHITE);
+    clear_pawn_marks(pos, BLACK);
     total += by_count(SEVENTH_RANK, on_seventh[WHITE]) - by_count(SEVENTH_RANK, on_seventh[BLACK]);
     total += bishop_pair(pos);
-    uint8_t passed[PASSED_LIST_SIZE];
+    uint64_t passed;
     total += cached_pawn_structure(pos, ENDGAME, passed);
-    for (int i = 0; i < PASSED_LIST_SIZE && passed[i]; ++i) {
-        const int s = passed[i];
+    // Each passed pawn's terms stand alone, so the order they are added in does not matter.
+    for (; passed; passed &= passed - 1) {
+        const int i = __builtin_ctzll(passed) + PASSED_FIRST_SQ64;
+        const int s = make_square(i & 7, i >> 3);
         const int code = pos.board[s];
         // The list belongs to this pawn key; skip anything but a pawn all the same, so a
         // key collision cannot send the colour out of range.

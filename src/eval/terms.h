@@ -5,8 +5,9 @@
 
 #include "board/position.h"
 
-// The passed-pawn list of a pawn structure: White's passed pawns first, the rest 0.
-constexpr int PASSED_LIST_SIZE = 16;
+// The passed pawns of a pawn structure as a set of squares: bit sq64(s) - 8 for a pawn on s
+// (pawns stand on the second to seventh ranks only, so 48 bits hold the set).
+constexpr int PASSED_FIRST_SQ64 = 8;
 
 // Which constants a pawn-structure walk uses.
 enum TermSet { MIDDLEGAME = 0, ENDGAME = 1 };
@@ -15,17 +16,14 @@ enum TermSet { MIDDLEGAME = 0, ENDGAME = 1 };
 int32_t eval_middlegame(Position& pos);
 int32_t eval_endgame(Position& pos);
 
-// Empty squares a piece reaches that no enemy pawn attacks; captures never count.
-// Sliding pieces walk each ray, others look one step.
-int mobility_count(const Position& pos, int colour, int sq, bool sliding);
 // Pressure of the enemy pieces on the colour's king, White-positive (never above 15 steps).
 int32_t king_pressure(const Position& pos, int colour);
 // Penalty for a bishop that blocks its centre pawn or is shut in on a7/h7 (mirrored for
 // Black), White-positive; 0 for any other piece type.
 int32_t bishop_trap(const Position& pos, int sq, int type, int colour);
-// Doubled, isolated, passed and backward pawns of both colours, White-positive; fills the
-// passed-pawn list (PASSED_LIST_SIZE entries).
-int32_t pawn_structure(const Position& pos, TermSet set, uint8_t* passed);
+// Doubled, isolated, passed and backward pawns of both colours, White-positive; sets passed
+// to the set of passed pawns.
+int32_t pawn_structure(const Position& pos, TermSet set, uint64_t& passed);
 // Bonus, White-positive, for a passed pawn the enemy king cannot catch; 0 otherwise.
 int32_t unstoppable_passer(const Position& pos, int colour, int sq);
 

@@ -46,23 +46,6 @@ const uint8_t is_slider[64] = {ROW8(0, S),  ROW8(8, S),  ROW8(16, S), ROW8(24, S
 #undef S
 #undef K
 
-#define KNIGHT_STEPS                                                                               \
-    { 33, 18, -14, -31, -33, -18, 14, 31, 0 }
-#define BISHOP_STEPS                                                                               \
-    { 15, 17, -17, -15, 0 }
-#define ROOK_STEPS                                                                                 \
-    { 16, 1, -1, -16, 0 }
-#define ROYAL_STEPS                                                                                \
-    { 16, 17, 1, -15, -16, -17, -1, 15, 0 }
-const int8_t piece_steps[16][9] = {
-    {0}, {15, 17, 0},   KNIGHT_STEPS, BISHOP_STEPS, ROOK_STEPS, ROYAL_STEPS, ROYAL_STEPS, {0},
-    {0}, {-15, -17, 0}, KNIGHT_STEPS, BISHOP_STEPS, ROOK_STEPS, ROYAL_STEPS, ROYAL_STEPS, {0},
-};
-#undef KNIGHT_STEPS
-#undef BISHOP_STEPS
-#undef ROOK_STEPS
-#undef ROYAL_STEPS
-
 void build_delta_table(const uint8_t* board) {
     std::memset(delta_storage, 0, sizeof delta_storage);
     for (int s = 64; s <= 183; ++s) {

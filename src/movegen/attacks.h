@@ -29,7 +29,24 @@ extern DeltaEntry delta_storage[512];
 extern const uint8_t piece_kind_bit[64];
 extern const uint8_t is_slider[64];
 // Each piece's steps, 0-terminated, in the order moves are generated.
-extern const int8_t piece_steps[16][9];
+inline constexpr int8_t piece_steps[16][9] = {
+    {0},
+    {15, 17, 0},
+    {33, 18, -14, -31, -33, -18, 14, 31, 0},
+    {15, 17, -17, -15, 0},
+    {16, 1, -1, -16, 0},
+    {16, 17, 1, -15, -16, -17, -1, 15, 0},
+    {16, 17, 1, -15, -16, -17, -1, 15, 0},
+    {0},
+    {0},
+    {-15, -17, 0},
+    {33, 18, -14, -31, -33, -18, 14, 31, 0},
+    {15, 17, -17, -15, 0},
+    {16, 1, -1, -16, 0},
+    {16, 17, 1, -15, -16, -17, -1, 15, 0},
+    {16, 17, 1, -15, -16, -17, -1, 15, 0},
+    {0},
+};
 
 inline const DeltaEntry& delta(int difference) { return delta_storage[difference + 256]; }
 // view[x] describes x relative to square k: whether it shares a line with k and the step
@@ -64,6 +81,29 @@ inline bool keeps_king_safe(const Position& pos, int from, int to, const DeltaEn
     int code = pos.board[y];
     if (!is_colour(code, static_cast<int>(pos.side) ^ 1) || !is_slider[code]) return true;
     return !(piece_kind_bit[code] & view[y].kinds) || y == to;
+}
+
+// The line along which the piece on from (a non-king piece of the side to move) is pinned
+// to its king: the step from the piece toward the king, 0 when the piece is not pinned.
+// A pinned piece may move only along that line; where keeps_king_safe walks both ways for
+// each target, this walks once for the piece.
+inline int pin_line(const Position& pos, int from, const DeltaEntry* view) {
+    const DeltaEntry& e = view[from];
+    if (!(e.kinds & KIND_QUEEN)) return 0;
+    const int step = e.step;
+    int x = from + step;
+    while (pos.board[x] == EMPTY) x += step;
+    if (pos.board[x] != make_piece(static_cast<int>(pos.side), KING)) return 0;
+    int y = from - step;
+    while (pos.board[y] == EMPTY) y -= step;
+    const int code = pos.board[y];
+    if (!is_colour(code, static_cast<int>(pos.side) ^ 1) || !is_slider[code]) return 0;
+    return (piece_kind_bit[code] & view[y].kinds) ? step : 0;
+}
+// Whether a move to `to` by a piece with that pin line keeps the king safe (for any square
+// the piece can reach: a pinned piece cannot pass the king or its pinner).
+inline bool pin_allows(int pin, int to, const DeltaEntry* view) {
+    return pin == 0 || view[to].step == pin;
 }
 
 // After a move has been made: count and record the pieces checking the side to move.

@@ -64,44 +64,51 @@ inline ScoredMove* pawn_captures_and_ep(Position& pos, int p, ScoredMove* list,
     return list;
 }
 
-// A piece off every line through its own king cannot uncover a check by moving.
-inline bool off_king_lines(int p, const DeltaEntry* view) { return !(view[p].kinds & KIND_QUEEN); }
-
 inline ScoredMove* pawn_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
     const int us = static_cast<int>(pos.side);
     const int f = pawn_step[us];
     const int r = relative_rank(p, us);
-    const bool free = off_king_lines(p, view);
+    const int pin = pin_line(pos, p, view);
     if (r < 7) {
         if (pos.board[p + f] == EMPTY) {
-            if (free || keeps_king_safe(pos, p, p + f, view))
-                list = emit(list, make_move_word(p, p + f));
-            if (r == 2 && pos.board[p + 2 * f] == EMPTY &&
-                (free || keeps_king_safe(pos, p, p + 2 * f, view)))
+            if (pin_allows(pin, p + f, view)) list = emit(list, make_move_word(p, p + f));
+            if (r == 2 && pos.board[p + 2 * f] == EMPTY && pin_allows(pin, p + 2 * f, view))
                 list = emit(list, make_move_word(p, p + 2 * f));
         }
         return pawn_captures_and_ep(pos, p, list, view, false);
     }
-    if (pos.board[p + f] == EMPTY && (free || keeps_king_safe(pos, p, p + f, view)))
+    if (pos.board[p + f] == EMPTY && pin_allows(pin, p + f, view))
         list = emit_promotions(list, p, p + f, 0);
     return pawn_captures_and_ep(pos, p, list, view, true);
 }
 
-inline ScoredMove* slider_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+// The steps of a slider: the count is a constant for each type, so that the compiler can
+// lay the rays out one after another.
+template <int STEPS>
+inline ScoredMove* slider_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view,
+                                const int8_t* steps) {
     const int them = static_cast<int>(pos.side) ^ 1;
-    const bool free = off_king_lines(p, view);
-    for (const int8_t* d = piece_steps[pos.board[p]]; *d; ++d) {
-        const int step = *d;
+    const int pin = pin_line(pos, p, view);
+    for (int i = 0; i < STEPS; ++i) {
+        const int step = steps[i];
+        // A pinned slider moves only along its pin line, toward its king or its pinner.
+        if (pin && step != pin && step != -pin) continue;
         int t = p + step;
         while (pos.board[t] == EMPTY) {
-            if (free || keeps_king_safe(pos, p, t, view)) list = emit(list, make_move_word(p, t));
+            list = emit(list, make_move_word(p, t));
             t += step;
         }
         const int code = pos.board[t];
-        if (is_colour(code, them) && (free || keeps_king_safe(pos, p, t, view)))
-            list = emit(list, make_move_word(p, t, type_of(code)));
+        if (is_colour(code, them)) list = emit(list, make_move_word(p, t, type_of(code)));
     }
     return list;
+}
+
+inline ScoredMove* slider_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+    const int code = pos.board[p];
+    const int8_t* steps = piece_steps[code];
+    return type_of(code) == QUEEN ? slider_moves<8>(pos, p, list, view, steps)
+                                  : slider_moves<4>(pos, p, list, view, steps);
 }
 
 // Is sq attacked by a piece of colour? Pawns are looked up by square, the other pieces
@@ -122,13 +129,15 @@ inline ScoredMove* leaper_moves(Position& pos, int p, ScoredMove* list, const De
     const int us = static_cast<int>(pos.side), them = us ^ 1;
     const int piece = pos.board[p];
     if (type_of(piece) != KING) {
-        const bool free = off_king_lines(p, view);
-        for (const int8_t* d = piece_steps[piece]; *d; ++d) {
-            const int t = p + *d;
+        // A pinned knight has no move.
+        if (pin_line(pos, p, view)) return list;
+        for (int i = 0; i < 8; ++i) {
+            const int t = p + piece_steps[KNIGHT][i];
             const int code = pos.board[t];
-            if (code != EMPTY && !is_colour(code, them)) continue;
-            if (free || keeps_king_safe(pos, p, t, view))
-                list = emit(list, make_move_word(p, t, code == EMPTY ? 0 : type_of(code)));
+            if (code == EMPTY)
+                list = emit(list, make_move_word(p, t));
+            else if (is_colour(code, them))
+                list = emit(list, make_move_word(p, t, type_of(code)));
         }
         return list;
     }

@@ -1,6 +1,7 @@
 #include "search/ordering.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "board/history.h"
 #include "eval/terms.h"
@@ -110,6 +111,20 @@ void insert_sorted(AttackerList& list, const Position& pos, int sq, int from_ind
     list.squares[i] = sq;
 }
 
+// The slider that joins an exchange on `to` once the piece on a has taken part: the first
+// piece behind a on a line through `to` that moves along that line. 0 when there is none.
+inline int slider_behind(const Position& pos, int a, int to) {
+    const DeltaEntry& line = delta(a - to);
+    if (!(line.kinds & KIND_QUEEN)) return 0;
+    int y = a - line.step;
+    while (pos.board[y] == EMPTY) y -= line.step;
+    const int code = pos.board[y];
+    if ((piece_kind_bit[code] & (KIND_BISHOP | KIND_ROOK | KIND_QUEEN) & delta(y - to).kinds) &&
+        (is_colour(code, WHITE) || is_colour(code, BLACK)))
+        return y;
+    return 0;
+}
+
 } // namespace
 
 int see(const Position& pos, int from, int to) {
@@ -117,12 +132,60 @@ int see(const Position& pos, int from, int to) {
     AttackerList lists[2];
     lists[us].squares[0] = from;
     lists[us].count = 1;
+
+    // The direct attackers other than the first, found by looking outward from the target:
+    // the knights' squares, then the first piece along each line.
+    int found[2][16];
+    int found_count[2] = {0, 0};
+    unsigned types[2] = {0, 0};
+    bool tie[2] = {false, false};
+    const auto note = [&](int p) {
+        if (p == from) return;
+        const int code = pos.board[p], c = colour_of(code);
+        const unsigned bit = 1u << type_of(code);
+        if (types[c] & bit) tie[c] = true;
+        types[c] |= bit;
+        found[c][found_count[c]++] = p;
+    };
+    const auto knight = [&](int step) {
+        if (type_of(pos.board[to + step]) == KNIGHT) note(to + step);
+    };
+    const auto line = [&](int step) {
+        int p = to + step;
+        while (pos.board[p] == EMPTY) p += step;
+        if (piece_kind_bit[pos.board[p]] & delta(p - to).kinds) note(p);
+    };
+    // Written out step by step so that each walk has a constant step.
+    knight(33);
+    knight(18);
+    knight(-14);
+    knight(-31);
+    knight(-33);
+    knight(-18);
+    knight(14);
+    knight(31);
+    line(16);
+    line(17);
+    line(1);
+    line(-15);
+    line(-16);
+    line(-17);
+    line(-1);
+    line(15);
+
+    // Each list ascends by value after the side to move's first entry; equal values keep
+    // piece-list order. That order can matter (which of two rooks goes first decides when
+    // the slider behind one of them joins), so a colour with two attackers of one type is
+    // gathered again in list order; with all values distinct the order found is immaterial.
     for (int c = 0; c < 2; ++c) {
-        for (int p = first_in(pos, c * 8); p < LIST_END; p = next_in(pos, c * 8, p)) {
-            if (p == from || !piece_attacks(pos, p, to)) continue;
-            // The side to move's first entry stays in front; the rest ascend by value.
-            insert_sorted(lists[c], pos, p, c == us ? 1 : 0);
+        const int first = c == us ? 1 : 0;
+        if (!tie[c]) {
+            for (int i = 0; i < found_count[c]; ++i)
+                insert_sorted(lists[c], pos, found[c][i], first);
+            continue;
         }
+        for (int p = first_in(pos, c * 8); p < LIST_END; p = next_in(pos, c * 8, p))
+            if (p != from && piece_attacks(pos, p, to)) insert_sorted(lists[c], pos, p, first);
     }
 
     int s = us;
@@ -131,18 +194,10 @@ int see(const Position& pos, int from, int to) {
     while (lists[s].next < lists[s].count) {
         const int a = lists[s].squares[lists[s].next++];
         balance += s == us ? v : -v;
-        const DeltaEntry& line = delta(a - to);
-        if (line.kinds & KIND_QUEEN) {
-            // A slider behind the capturer joins the exchange.
-            int y = a - line.step;
-            while (pos.board[y] == EMPTY) y -= line.step;
-            const int code = pos.board[y];
-            if ((piece_kind_bit[code] & (KIND_BISHOP | KIND_ROOK | KIND_QUEEN) &
-                 delta(y - to).kinds) &&
-                (is_colour(code, WHITE) || is_colour(code, BLACK))) {
-                AttackerList& owner = lists[colour_of(code)];
-                insert_sorted(owner, pos, y, owner.next);
-            }
+        // A slider behind the capturer joins the exchange.
+        if (const int y = slider_behind(pos, a, to)) {
+            AttackerList& owner = lists[colour_of(pos.board[y])];
+            insert_sorted(owner, pos, y, owner.next);
         }
         if (v == 1600) break;
         s ^= 1;

@@ -2,6 +2,7 @@
 
 #include "board/history.h"
 #include "board/make_move.h"
+#include "eval/eval_cache.h"
 #include "eval/evaluate.h"
 #include "movegen/movegen.h"
 #include "search/ordering.h"
@@ -87,14 +88,18 @@ int quiesce(Position& pos, int alpha, int beta, ScoredMove* list, int ply, int f
     const int e = evaluate(pos);
     const bool in_check = pos.checkers != 0;
     ScoredMove* end;
+    // The children probe the evaluation cache first thing: their slots are loaded while the
+    // moves are scored.
     if (in_check) {
         end = gen_evasions(pos, list);
         if (end == list) return ply - SCORE_MATE;
+        for (ScoredMove* m = list; m != end; ++m) eval_cache_prefetch(key_after(pos, m->move));
         score_moves(pos, end, static_cast<int>(end - list), ply, order_move);
     } else {
         if (e >= beta) return e;
         if (e > alpha) alpha = e;
         end = gen_captures(pos, list);
+        for (ScoredMove* m = list; m != end; ++m) eval_cache_prefetch(key_after(pos, m->move));
         score_captures(pos, end, static_cast<int>(end - list), ply, order_move);
     }
 

@@ -5,6 +5,7 @@
 #include "board/history.h"
 #include "board/make_move.h"
 #include "board/pst.h"
+#include "eval/eval_cache.h"
 #include "eval/evaluate.h"
 #include "movegen/movegen.h"
 #include "search/ordering.h"
@@ -109,14 +110,19 @@ int search(Position& pos, int alpha, int beta, int depth, int null_ok, ScoredMov
         tried[taken++] = move;
         const int from = move_from(move), to = move_to(move);
 
-        if (pruning && !gives_check(pos, move) &&
-            !(type_of(pos.board[from]) == PAWN && relative_rank(to, us) >= 6)) {
+        // gives_check is the dearest of the conditions, so it is asked last.
+        if (pruning && !(type_of(pos.board[from]) == PAWN && relative_rank(to, us) >= 6)) {
             const int g = move_gain(pos, move) + e;
-            if ((depth < 3 && g < alpha - margin2) || (depth < 2 && g < alpha - margin1) ||
-                (depth <= 3 && taken >= 2 && late_move_prunable(pos, move)))
+            if (((depth < 3 && g < alpha - margin2) || (depth < 2 && g < alpha - margin1) ||
+                 (depth <= 3 && taken >= 2 && late_move_prunable(pos, move))) &&
+                !gives_check(pos, move))
                 continue;
         }
 
+        // The child probes these slots first: have them loaded while the move is made.
+        const uint64_t child_key = key_after(pos, move);
+        tt_prefetch(child_key);
+        eval_cache_prefetch(child_key);
         Undo undo;
         make_move(pos, move, undo);
         const int cap = move_captured(move);

@@ -1,7 +1,18 @@
 #include "search/tt.h"
 
-TTEntry hash_table[HASH_ENTRIES];
+#include <cstring>
+
+#include "eval/eval_cache.h"
+
+namespace {
+constexpr size_t HASH_BYTES = sizeof(TTEntry) * HASH_ENTRIES;
+unsigned char hash_room[huge_page_room(HASH_BYTES)];
+} // namespace
+
+TTEntry* const hash_table = static_cast<TTEntry*>(place_on_huge_pages(hash_room, HASH_BYTES));
 const ScoredMove empty_scored_move = {0, -1000000};
+
+static_assert(sizeof(TTEntry) == 16, "four entries to a cache line");
 
 namespace {
 // A table nobody has written to since the last clear is still clear: its zero depths never
@@ -13,15 +24,12 @@ bool written = false;
 void tt_clear() {
     if (!written) return;
     written = false;
-    for (auto& e : hash_table) {
-        e.depth = 0;
-        e.best = empty_scored_move;
-    }
+    std::memset(hash_table, 0, HASH_BYTES);
 }
 
 void tt_probe(const Position& pos, int depth, ScoredMove& out) {
     const TTEntry& e = hash_table[pos.key % HASH_ENTRIES];
-    if (e.key == pos.key && e.depth >= depth) out = e.best;
+    if (e.key == pos.key && e.depth >= depth) out.move = e.move;
 }
 
 void tt_store(const Position& pos, int depth, ScoredMove pair) {
@@ -30,6 +38,6 @@ void tt_store(const Position& pos, int depth, ScoredMove pair) {
         written = true;
         e.key = pos.key;
         e.depth = static_cast<int8_t>(depth);
-        e.best = pair;
+        e.move = pair.move;
     }
 }

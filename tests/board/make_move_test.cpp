@@ -124,7 +124,7 @@ TEST(MakeMove, CapturedPieceReturnsToItsListPlace) {
     EXPECT_EQ(std::memcmp(&before, &game_position, sizeof before), 0);
 }
 
-TEST(MakeMove, RandomGamesKeepEveryIncrementalField) {
+TEST(MakeMove, RandomGamesKeepEveryIncrementalFieldAndForeseeTheKey) {
     std::ifstream f(std::string(KELVORANTE_TEST_DATA) + "/perft.epd");
     std::string line;
     c_srand(12345);
@@ -147,6 +147,14 @@ TEST(MakeMove, RandomGamesKeepEveryIncrementalField) {
                 ScoredMove list[MAX_MOVES];
                 ScoredMove* end = gen_legal(game_position, list);
                 if (end == list) break;
+                // key_after foresees the key of every move's position.
+                for (ScoredMove* e = list; e != end; ++e) {
+                    const uint64_t expected = key_after(game_position, e->move);
+                    Undo undo;
+                    make_move(game_position, e->move, undo);
+                    ASSERT_EQ(game_position.key, expected) << fen << ": " << move_text(e->move);
+                    unmake_move(game_position, e->move, undo);
+                }
                 const Move m = list[c_rand() % (end - list)].move;
                 make_move(game_position, m, undos[moves.size()]);
                 moves.push_back(m);

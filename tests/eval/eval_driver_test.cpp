@@ -75,8 +75,9 @@ TEST(EvalDriver, Caches) {
     ASSERT_TRUE(setup("4k3/8/8/8/8/8/P7/4K3 w - - 0 1"));
     EXPECT_EQ(eval_endgame(pos), -14);
     EXPECT_EQ(eval_middlegame(pos), -14);
-    uint8_t passed[PASSED_LIST_SIZE];
+    uint64_t passed;
     EXPECT_TRUE(pawn_cache_probe(pos, score, passed) && score == -14);
+    EXPECT_EQ(passed, 1ull << (sq64(make_square(0, 1)) - PASSED_FIRST_SQ64)) << "a2 is passed";
 }
 
 TEST(EvalDriver, ConsoleEvalCommand) {

@@ -73,7 +73,7 @@ TEST(EvalTerms, PawnStructure) {
         {"4k3/1P6/8/8/8/8/8/4K3 w - - 0 1", 50 - 16, 154 - 23},      // lone isolated passer
         {"4k3/PP6/8/8/8/8/8/4K3 w - - 0 1", 2 * 60, 2 * (154 + 20)}, // passers with neighbour
     };
-    uint8_t passed[PASSED_LIST_SIZE];
+    uint64_t passed;
     for (const auto& c : cases) {
         ASSERT_TRUE(setup(c.fen)) << c.fen;
         EXPECT_EQ(pawn_structure(pos, MIDDLEGAME, passed), c.middlegame) << c.fen;
