@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "board/slot_log.h"
+
 EvalCacheEntry eval_cache[EVAL_CACHE_ENTRIES];
 PawnCacheEntry pawn_cache[EVAL_CACHE_ENTRIES];
 
@@ -13,15 +15,24 @@ bool eval_cache_probe(uint64_t key, int32_t& score) {
 }
 
 namespace {
-// Caches nobody has written to since the last clear are still clear; zero-initialised
-// storage counts as cleared, so start-up and a new game before any search cost nothing.
-bool eval_written = false;
-bool pawn_written = false;
+// The slots written since the last clear: a store notes a slot that was clear (all zero).
+// Zero-initialised storage counts as cleared, so start-up and a new game before any search
+// cost nothing.
+SlotLog eval_written;
+SlotLog pawn_written;
+
+bool is_clear(const PawnCacheEntry& e) {
+    if (e.key || e.score) return false;
+    for (uint8_t p : e.passed)
+        if (p) return false;
+    return true;
+}
 } // namespace
 
 void eval_cache_store(uint64_t key, int32_t score) {
-    eval_written = true;
-    EvalCacheEntry& e = eval_cache[key % EVAL_CACHE_ENTRIES];
+    const uint32_t index = static_cast<uint32_t>(key % EVAL_CACHE_ENTRIES);
+    EvalCacheEntry& e = eval_cache[index];
+    if (!e.key && !e.score) eval_written.note(index);
     e.key = key;
     e.score = score;
 }
@@ -35,28 +46,32 @@ bool pawn_cache_probe(const Position& pos, int32_t& score, uint8_t* passed) {
 }
 
 void pawn_cache_store(const Position& pos, int32_t score, const uint8_t* passed) {
-    pawn_written = true;
-    PawnCacheEntry& e = pawn_cache[pos.pawn_key % EVAL_CACHE_ENTRIES];
+    const uint32_t index = static_cast<uint32_t>(pos.pawn_key % EVAL_CACHE_ENTRIES);
+    PawnCacheEntry& e = pawn_cache[index];
+    if (is_clear(e)) pawn_written.note(index);
     e.key = pos.pawn_key;
     e.score = score;
     std::memcpy(e.passed, passed, sizeof e.passed);
 }
 
 void clear_eval_cache() {
-    if (!eval_written) return;
-    eval_written = false;
-    for (auto& e : eval_cache) {
-        e.key = 0;
-        e.score = 0;
-    }
+    if (eval_written.overflowed())
+        for (auto& e : eval_cache) e = EvalCacheEntry{};
+    else
+        for (uint32_t i = 0; i < eval_written.count; ++i)
+            eval_cache[eval_written.slot[i]] = EvalCacheEntry{};
+    eval_written.reset();
 }
 
 // The passed lists are cleared too: a pawnless position has pawn key 0 and matches every
 // cleared entry, and must not read squares left over from an earlier game.
 void clear_pawn_cache() {
-    if (!pawn_written) return;
-    pawn_written = false;
-    std::memset(pawn_cache, 0, sizeof pawn_cache);
+    if (pawn_written.overflowed())
+        std::memset(pawn_cache, 0, sizeof pawn_cache);
+    else
+        for (uint32_t i = 0; i < pawn_written.count; ++i)
+            std::memset(&pawn_cache[pawn_written.slot[i]], 0, sizeof(PawnCacheEntry));
+    pawn_written.reset();
 }
 
 void clear_eval_cache_entry(uint64_t key) {
