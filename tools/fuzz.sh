@@ -69,7 +69,7 @@ options=(-max_total_time="$SECONDS_TO_RUN" -max_len="$max_len" -timeout=30 -rss_
 echo "== fuzzing $TARGET for $SECONDS_TO_RUN seconds"
 LOG=$SCRATCH/fuzz.log
 status=0
-(cd "$SCRATCH" && "$BUILD/tests/fuzz/fuzz_$TARGET" "${options[@]}" "$SCRATCH/corpus" \
+(cd "$SCRATCH" && TMPDIR=$SCRATCH "$BUILD/tests/fuzz/fuzz_$TARGET" "${options[@]}" "$SCRATCH/corpus" \
     </dev/null >"$LOG" 2>&1) || status=$?
 
 # The final coverage line, the summary and anything that went wrong.

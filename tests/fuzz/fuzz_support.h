@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <string>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "board/history.h"
@@ -88,7 +89,11 @@ inline struct sigaction& fuzzer_sigint() {
 inline void start_process(bool quiet_output = true) {
     c_srand(1);
     init_zobrist_keys();
-    char dir[] = "/tmp/kelvorante-fuzz-XXXXXX";
+    // Under TMPDIR when it is set (tools/fuzz.sh points it at its scratch directory, which
+    // it removes also after a crash).
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/kelvorante-fuzz-XXXXXX";
+    char* dir = pattern.data();
     check(mkdtemp(dir) != nullptr, "mkdtemp");
     work_directory() = dir;
     check(chdir(dir) == 0, "chdir to the work directory");
@@ -101,6 +106,27 @@ inline void start_process(bool quiet_output = true) {
     sigaction(SIGINT, nullptr, &fuzzer_sigint());
     search_node_cap = NODE_CAP;
     set_position(start_fen);
+}
+
+// Standard output to a memory file, for targets that check what the engine answers.
+inline void capture_output() {
+    const int fd = memfd_create("kelvorante-output", 0);
+    check(fd >= 0 && dup2(fd, 1) == 1, "standard output to a memory file");
+    close(fd);
+}
+
+// What the engine printed since the last call, NUL-terminated (cut at 1 MiB); the memory
+// file starts empty again.
+inline const char* take_output() {
+    static char output[1 << 20];
+    std::fflush(stdout);
+    const off_t size = lseek(1, 0, SEEK_CUR);
+    size_t n = size > 0 ? static_cast<size_t>(size) : 0;
+    if (n >= sizeof output) n = sizeof output - 1;
+    const ssize_t got = pread(1, output, n, 0);
+    output[got > 0 ? got : 0] = '\0';
+    check(ftruncate(1, 0) == 0 && lseek(1, 0, SEEK_SET) == 0, "reset the output file");
+    return output;
 }
 
 // Files a dialogue may name or read: a short book, FEN files for the console's "load", and
