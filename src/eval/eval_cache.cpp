@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "board/slot_log.h"
+
 #if defined(__linux__)
 #include <sys/mman.h>
 #endif
@@ -38,15 +40,17 @@ bool eval_cache_probe(uint64_t key, int32_t& score) {
 }
 
 namespace {
-// Caches nobody has written to since the last clear are still clear; zero-initialised
-// storage counts as cleared, so start-up and a new game before any search cost nothing.
-bool eval_written = false;
-bool pawn_written = false;
+// The slots written since the last clear: a store notes a slot that was clear (all zero).
+// Zero-initialised storage counts as cleared, so start-up and a new game before any search
+// cost nothing.
+SlotLog eval_written;
+SlotLog pawn_written;
 } // namespace
 
 void eval_cache_store(uint64_t key, int32_t score) {
-    eval_written = true;
-    EvalCacheEntry& e = eval_cache[key % EVAL_CACHE_ENTRIES];
+    const uint32_t index = static_cast<uint32_t>(key % EVAL_CACHE_ENTRIES);
+    EvalCacheEntry& e = eval_cache[index];
+    if (!e.key && !e.score) eval_written.note(index);
     e.key = key;
     e.score = score;
 }
@@ -64,24 +68,31 @@ bool pawn_cache_probe(const Position& pos, int32_t& score, uint64_t& passed) {
 }
 
 void pawn_cache_store(const Position& pos, int32_t score, uint64_t passed) {
-    pawn_written = true;
-    PawnCacheEntry& e = pawn_cache[pos.pawn_key % EVAL_CACHE_ENTRIES];
+    const uint32_t index = static_cast<uint32_t>(pos.pawn_key % EVAL_CACHE_ENTRIES);
+    PawnCacheEntry& e = pawn_cache[index];
+    if (!e.key && !e.data) pawn_written.note(index);
     e.key = pos.pawn_key;
     e.data = (passed & PASSED_BITS) | static_cast<uint64_t>(static_cast<uint16_t>(score)) << 48;
 }
 
 void clear_eval_cache() {
-    if (!eval_written) return;
-    eval_written = false;
-    std::memset(eval_cache, 0, EVAL_CACHE_BYTES);
+    if (eval_written.overflowed())
+        std::memset(eval_cache, 0, EVAL_CACHE_BYTES);
+    else
+        for (uint32_t i = 0; i < eval_written.count; ++i)
+            eval_cache[eval_written.slot[i]] = EvalCacheEntry{};
+    eval_written.reset();
 }
 
 // The passed sets are cleared too: a pawnless position has pawn key 0 and matches every
 // cleared entry, and must not read squares left over from an earlier game.
 void clear_pawn_cache() {
-    if (!pawn_written) return;
-    pawn_written = false;
-    std::memset(pawn_cache, 0, PAWN_CACHE_BYTES);
+    if (pawn_written.overflowed())
+        std::memset(pawn_cache, 0, PAWN_CACHE_BYTES);
+    else
+        for (uint32_t i = 0; i < pawn_written.count; ++i)
+            pawn_cache[pawn_written.slot[i]] = PawnCacheEntry{};
+    pawn_written.reset();
 }
 
 void clear_eval_cache_entry(uint64_t key) {

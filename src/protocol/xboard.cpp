@@ -334,9 +334,11 @@ bool dispatch(char* line) {
     return true;
 }
 
+} // namespace
+
 // An infinite search of the current position with thinking output; it ends when a line
 // arrives (or when it has nothing more to find), and never plays a move.
-void analyse() {
+void xboard_analyse() {
     xb.analysis_due = false;
     if (xb.board_refused || no_legal_move(game_position)) return;
     search_state.limits = SearchLimits{};
@@ -346,7 +348,7 @@ void analyse() {
     think(game_position);
 }
 
-} // namespace
+bool xboard_analysis_due() { return xb.analysis_due; }
 
 void xboard_progress(const Progress& p) {
     LineText line;
@@ -431,7 +433,7 @@ void xboard_loop() {
     // waited for.
     while (!output_closed()) {
         if (xb.analysis_due && !input_pending()) {
-            analyse();
+            xboard_analyse();
             continue;
         }
         if (!read_line(line, sizeof line) || !dispatch(line)) break;

@@ -12,6 +12,11 @@ void xboard_loop();
 // carries out one line and returns false on "quit".
 void xboard_begin();
 bool xboard_command(char* line);
+// Analysing, and the position or the mode changed since the analysis began: the loop then
+// runs xboard_analyse as soon as no line is waiting. The analysis searches until a line
+// arrives and plays nothing.
+bool xboard_analysis_due();
+void xboard_analyse();
 
 // The opponent's move as the interface sent it (coordinate text). A word that is no
 // legal move is refused with "Illegal move: %s" and changes nothing. Outside force mode

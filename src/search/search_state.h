@@ -44,5 +44,12 @@ struct SearchState {
 
 extern SearchState search_state;
 
-// Everything but the limits back to the start of a search, with the clock started now.
+// A node limit for every search of the process (0: none), whatever the front end asked
+// for: a harness that drives the dialogues keeps each search to a few hundred nodes this
+// way. A capped search also polls its input once, halfway to its node limit, so that lines
+// arriving during a search are still read as they would be in a long one.
+extern uint32_t search_node_cap;
+
+// Everything but the limits back to the start of a search, with the clock started now;
+// the limits only take the process-wide node cap.
 void begin_search();

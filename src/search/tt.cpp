@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "board/slot_log.h"
 #include "eval/eval_cache.h"
 
 namespace {
@@ -15,16 +16,18 @@ const ScoredMove empty_scored_move = {0, -1000000};
 static_assert(sizeof(TTEntry) == 16, "four entries to a cache line");
 
 namespace {
-// A table nobody has written to since the last clear is still clear: its zero depths never
-// answer a probe. Zero-initialised storage counts as cleared, so start-up and a new game
-// before any search cost nothing.
-bool written = false;
+// The slots filled since the last clear. Only a clear empties a slot (depth 0), so a slot
+// is noted when a store fills an empty one. Zero-initialised storage counts as cleared, so
+// start-up and a new game before any search cost nothing.
+SlotLog written;
 } // namespace
 
 void tt_clear() {
-    if (!written) return;
-    written = false;
-    std::memset(hash_table, 0, HASH_BYTES);
+    if (written.overflowed())
+        std::memset(hash_table, 0, HASH_BYTES);
+    else
+        for (uint32_t i = 0; i < written.count; ++i) hash_table[written.slot[i]] = TTEntry{};
+    written.reset();
 }
 
 void tt_probe(const Position& pos, int depth, ScoredMove& out) {
@@ -33,9 +36,10 @@ void tt_probe(const Position& pos, int depth, ScoredMove& out) {
 }
 
 void tt_store(const Position& pos, int depth, ScoredMove pair) {
-    TTEntry& e = hash_table[pos.key % HASH_ENTRIES];
+    const uint32_t index = static_cast<uint32_t>(pos.key % HASH_ENTRIES);
+    TTEntry& e = hash_table[index];
     if (e.depth < depth) {
-        written = true;
+        if (e.depth == 0) written.note(index);
         e.key = pos.key;
         e.depth = static_cast<int8_t>(depth);
         e.move = pair.move;

@@ -138,49 +138,57 @@ void remove_two_plies(Position& pos) {
     if (protocol_mode == MODE_CONSOLE) print_board(pos, 0);
 }
 
-void console_loop() {
-    char line[LINE_SIZE];
+void console_begin() {
     poll_hook = interface_gone;
     progress_hook = console_progress;
     // Nobody gives the console a clock: every move is thought about for two seconds.
     set_fixed_allotment(CONSOLE_THINKING_MS);
-    while (!output_closed() && read_line(line, sizeof line)) {
-        char* cursor = line;
-        char* word = next_word(cursor);
-        if (!word) continue;
-        char* arg = next_word(cursor);
-        if (!std::strcmp(word, "perft")) {
-            perft_command(arg);
-        } else if (!std::strcmp(word, "board")) {
-            if (!arg)
-                send("Usage: board <w>\n");
-            else
-                print_board(game_position, std::atoi(arg));
-        } else if (!std::strcmp(word, "eval")) {
-            send("val = %d \n", evaluate(game_position));
-        } else if (!std::strcmp(word, "load")) {
-            load_command(arg);
-        } else if (!std::strcmp(word, "go")) {
-            think(game_position);
-        } else if (!std::strcmp(word, "help")) {
-            print_help();
-        } else if (!std::strcmp(word, "new")) {
-            set_position(start_fen);
-            print_board(game_position, 0);
-        } else if (!std::strcmp(word, "xboard")) {
-            protocol_mode = MODE_XBOARD;
-            xboard_loop();
-            return;
-        } else if (!std::strcmp(word, "uci")) {
-            protocol_mode = MODE_UCI;
-            uci_loop();
-            return;
-        } else if (!std::strcmp(word, "remove")) {
-            remove_two_plies(game_position);
-        } else if (!std::strcmp(word, "quit")) {
-            return;
-        } else {
-            console_user_move(game_position, word);
-        }
+}
+
+bool console_command(char* line) {
+    char* cursor = line;
+    char* word = next_word(cursor);
+    if (!word) return true;
+    char* arg = next_word(cursor);
+    if (!std::strcmp(word, "perft")) {
+        perft_command(arg);
+    } else if (!std::strcmp(word, "board")) {
+        if (!arg)
+            send("Usage: board <w>\n");
+        else
+            print_board(game_position, std::atoi(arg));
+    } else if (!std::strcmp(word, "eval")) {
+        send("val = %d \n", evaluate(game_position));
+    } else if (!std::strcmp(word, "load")) {
+        load_command(arg);
+    } else if (!std::strcmp(word, "go")) {
+        think(game_position);
+    } else if (!std::strcmp(word, "help")) {
+        print_help();
+    } else if (!std::strcmp(word, "new")) {
+        set_position(start_fen);
+        print_board(game_position, 0);
+    } else if (!std::strcmp(word, "xboard")) {
+        protocol_mode = MODE_XBOARD;
+        xboard_loop();
+        return false;
+    } else if (!std::strcmp(word, "uci")) {
+        protocol_mode = MODE_UCI;
+        uci_loop();
+        return false;
+    } else if (!std::strcmp(word, "remove")) {
+        remove_two_plies(game_position);
+    } else if (!std::strcmp(word, "quit")) {
+        return false;
+    } else {
+        console_user_move(game_position, word);
+    }
+    return true;
+}
+
+void console_loop() {
+    char line[LINE_SIZE];
+    console_begin();
+    while (!output_closed() && read_line(line, sizeof line) && console_command(line)) {
     }
 }

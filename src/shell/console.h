@@ -7,6 +7,12 @@
 void print_help();
 // Runs until "quit" or the end of input; "xboard" and "uci" hand over for good.
 void console_loop();
+// The loop's parts, for driving the dialogue line by line: console_begin takes over the
+// search's poll and progress lines and sets the fixed thinking time; console_command
+// carries out one line and returns false when the session ends ("quit", or the end of the
+// XBoard or UCI dialogue that "xboard" or "uci" started).
+void console_begin();
+bool console_command(char* line);
 // A typed move: refused with a message when illegal, else played and answered.
 void console_user_move(Position& pos, const char* word);
 // Takes back the last plies of the game when that many were played since the set-up.

@@ -3,6 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "engine_process.h"
+#include "game/book.h"
+#include "search/quiesce.h"
+#include "search/report.h"
+#include "search/search_state.h"
+#include "search/timeman.h"
+#include "shell/console.h"
+#include "shell/settings.h"
+#include "test_position.h"
 
 namespace {
 
@@ -105,4 +113,29 @@ TEST(Console, WordsThatAreNoCommandAreMoves) {
 TEST(Console, RemoveBeforeTwoPliesChangesNothing) {
     EngineRun run = run_engine("remove\nboard 0\nquit\n");
     EXPECT_EQ(after_startup(run.output), START_BOARD);
+}
+
+// The loop's parts in this process: a move is answered, "remove" takes both plies back, an
+// empty line is nothing, "quit" ends the session.
+TEST(Console, CommandsLineByLineInProcess) {
+    ASSERT_TRUE(setup(start_fen));
+    use_book = 0;
+    book_loaded = 1;
+    search_node_cap = 200;
+    console_begin();
+    testing::internal::CaptureStdout();
+    char move[] = "e2e4", remove[] = "remove", empty[] = "  ", quit[] = "quit";
+    EXPECT_TRUE(console_command(move));
+    EXPECT_EQ(game_position.ply, 2u);
+    EXPECT_TRUE(console_command(remove));
+    EXPECT_EQ(game_position.ply, 0u);
+    EXPECT_TRUE(console_command(empty));
+    EXPECT_FALSE(console_command(quit));
+    const std::string output = testing::internal::GetCapturedStdout();
+    search_node_cap = 0;
+    poll_hook = nullptr;
+    progress_hook = nullptr;
+    set_fixed_allotment(0);
+    EXPECT_NE(output.find("move "), std::string::npos) << output;
+    EXPECT_TRUE(pos_ok(game_position));
 }

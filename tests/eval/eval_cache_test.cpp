@@ -1,0 +1,53 @@
+// The evaluation and pawn caches' clear: after a few stores (the clear walks the log of the
+// slots written) and after more than the log holds (the whole table is cleared), every
+// slot is as a clear table has it, pawnless entries (pawn key 0) included.
+#include <gtest/gtest.h>
+
+#include "board/slot_log.h"
+#include "eval/eval_cache.h"
+#include "test_position.h"
+
+namespace {
+
+constexpr uint64_t FIRST_KEY = 0x0123456789abcdefull;
+
+bool pawn_slot_is_clear(uint64_t key) {
+    const PawnCacheEntry& e = pawn_cache[key % EVAL_CACHE_ENTRIES];
+    return e.key == 0 && e.data == 0;
+}
+
+TEST(EvalCache, ClearEmptiesTheSlotsOfAFewStoresAndOfMany) {
+    ASSERT_TRUE(setup(start_fen));
+    for (const uint32_t count : {1u, 100u, SlotLog::CAPACITY, SlotLog::CAPACITY + 1, 50000u}) {
+        for (uint32_t i = 0; i < count; ++i) eval_cache_store(FIRST_KEY + i, 100 + i);
+        int32_t score = 0;
+        ASSERT_TRUE(eval_cache_probe(FIRST_KEY, score) && score == 100) << count;
+        clear_eval_cache();
+        for (uint32_t i = 0; i < count; ++i) {
+            const EvalCacheEntry& e = eval_cache[(FIRST_KEY + i) % EVAL_CACHE_ENTRIES];
+            ASSERT_TRUE(e.key == 0 && e.score == 0) << count << ": slot " << i;
+        }
+    }
+}
+
+TEST(EvalCache, PawnClearEmptiesPawnlessEntriesAndManyStores) {
+    ASSERT_TRUE(setup(start_fen));
+    static Position pos;
+    const uint64_t passed = 0x5a5a5a5a5aull;
+    for (const uint32_t count : {1u, 100u, SlotLog::CAPACITY, SlotLog::CAPACITY + 1, 50000u}) {
+        // A pawnless position has pawn key 0, which a clear slot also has: the entry is
+        // dirty by its score and passed list alone.
+        pos.pawn_key = 0;
+        pawn_cache_store(pos, 9, passed);
+        for (uint32_t i = 1; i < count; ++i) {
+            pos.pawn_key = FIRST_KEY + i;
+            pawn_cache_store(pos, 1, passed);
+        }
+        clear_pawn_cache();
+        ASSERT_TRUE(pawn_slot_is_clear(0)) << count << ": the pawnless entry";
+        for (uint32_t i = 1; i < count; ++i)
+            ASSERT_TRUE(pawn_slot_is_clear(FIRST_KEY + i)) << count << ": slot " << i;
+    }
+}
+
+} // namespace
