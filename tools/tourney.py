@@ -224,16 +224,16 @@ class Oracle:
 class Engine:
     """One player: its process, its protocol and its statistics over the whole run."""
 
-    def __init__(self, spec, args, log):
-        self.spec, self.args, self.log = spec, args, log
-        self.label = spec.get("name") or os.path.basename(spec["cmd"])
+    def __init__(self, settings, args, log):
+        self.settings, self.args, self.log = settings, args, log
+        self.label = settings.get("name") or os.path.basename(settings["cmd"])
         self.proc, self.broken = None, False
         self.stats = {"games": 0, "wins": 0, "draws": 0, "losses": 0, "faults": 0,
                       "illegal_pv": 0, "mate_as_cp": 0, "false_claims": 0, "lowest_clock": None}
 
     def start(self):
-        argv = [self.spec["cmd"]] + self.spec.get("args", [])
-        self.proc, self.broken = Process(self.label, argv, self.spec.get("dir"), self.log), False
+        argv = [self.settings["cmd"]] + self.settings.get("args", [])
+        self.proc, self.broken = Process(self.label, argv, self.settings.get("dir"), self.log), False
         try:
             self.handshake()
         except EngineFault as fault:
@@ -270,11 +270,11 @@ class UciEngine(Engine):
     def handshake(self):
         self.proc.send("uci")
         line = self.wait_for(lambda l: l == "uciok" or l.startswith("id name "), "uciok")
-        if line.startswith("id name ") and not self.spec.get("name"):
+        if line.startswith("id name ") and not self.settings.get("name"):
             self.label = self.proc.label = line[8:].strip()
         if line != "uciok":
             self.wait_for(lambda l: l == "uciok", "uciok")
-        for name, value in self.spec.get("options", {}).items():
+        for name, value in self.settings.get("options", {}).items():
             self.proc.send(f"setoption name {name} value {value}")
 
     def new_game(self, tc):
@@ -339,7 +339,7 @@ class XboardEngine(Engine):
                 break
             # done=0 asks for time to start up; the start-up time-out still holds.
             deadline = time.monotonic() + (self.args.init_timeout if done == "0" else 2)
-        if self.features.get("myname") and not self.spec.get("name"):
+        if self.features.get("myname") and not self.settings.get("name"):
             self.label = self.proc.label = self.features["myname"]
         if self.args.bridge and self.features.get("ping") != "1":
             raise Refused("engine did not declare required feature: ping")
@@ -695,27 +695,27 @@ def usage_error(message):
     sys.exit(2)
 
 
-def engine_spec(words):
-    spec = {"args": [], "options": {}}
+def engine_settings(words):
+    settings = {"args": [], "options": {}}
     for word in words:
         key, eq, value = word.partition("=")
         if not eq:
             usage_error(f"--engine takes KEY=VALUE words, not {word!r}")
         if key == "arg":
-            spec["args"].append(value)
+            settings["args"].append(value)
         elif key == "args":
-            spec["args"] += shlex.split(value)
+            settings["args"] += shlex.split(value)
         elif key.startswith("option."):
-            spec["options"][key[7:]] = value
+            settings["options"][key[7:]] = value
         elif key in ("cmd", "proto", "name", "dir"):
-            spec[key] = value
+            settings[key] = value
         else:
             usage_error(f"--engine: unknown key {key!r}")
-    if "cmd" not in spec:
+    if "cmd" not in settings:
         usage_error("--engine needs cmd=PATH")
-    if spec.setdefault("proto", "xboard") not in ("uci", "xboard"):
+    if settings.setdefault("proto", "xboard") not in ("uci", "xboard"):
         usage_error("--engine: proto is uci or xboard")
-    return spec
+    return settings
 
 
 def parse_args(argv):
@@ -745,7 +745,7 @@ def parse_args(argv):
     p.add_argument("--require", action="store_true", help="a program that cannot be installed fails the run")
     p.add_argument("--no-lock", action="store_true", help=f"do not take {LOCK_PATH}")
     args = p.parse_args(argv)
-    args.engine = [engine_spec(words) for words in args.engine]
+    args.engine = [engine_settings(words) for words in args.engine]
     if len(args.engine) == 1:
         args.engine.append(dict(args.engine[0]))
     if len(args.engine) != 2:
@@ -758,8 +758,8 @@ def main(argv):
     os.environ["PATH"] += os.pathsep + "/usr/games"  # where Debian installs chess engines
     log = Log(args.log)
     oracle_path = find_program(args.oracle, args.require)
-    for spec in args.engine:
-        spec["cmd"] = find_program(spec["cmd"], args.require)
+    for settings in args.engine:
+        settings["cmd"] = find_program(settings["cmd"], args.require)
     lock = None if args.no_lock else hold_match_lock(LOCK_PATH)
     oracle = Oracle(oracle_path, log)
     openings = read_openings(args.openings, oracle) if args.openings else [{"name": "", "moves": []}]
@@ -775,7 +775,7 @@ def main(argv):
         return 1
     if engines[0].label == engines[1].label:
         # Self-play: the second process keeps a name of its own, also across restarts.
-        engines[1].label = engines[1].proc.label = engines[1].spec["name"] = engines[1].label + " (2)"
+        engines[1].label = engines[1].proc.label = engines[1].settings["name"] = engines[1].label + " (2)"
     print(f"{games} games, {engines[0].label} ({engines[0].protocol}) against {engines[1].label} "
           f"({engines[1].protocol}), {args.tc.text}{', bridge style' if args.bridge else ''}")
     records, failures = [], []
@@ -828,7 +828,7 @@ def report(engines, records, failures, args):
         print(f"{e.label[:28]:28} {s['games']:5d} {s['wins']:4d} {s['draws']:4d} {s['losses']:4d} {score:6.1f}  "
               f"{low_text:26} {s['illegal_pv']:10d} {s['mate_as_cp']:10d} {s['false_claims']:12d}")
     summary = {"time_control": args.tc.text, "bridge": args.bridge, "failures": failures,
-               "engines": [dict(e.stats, name=e.label, protocol=e.protocol, cmd=e.spec["cmd"]) for e in engines],
+               "engines": [dict(e.stats, name=e.label, protocol=e.protocol, cmd=e.settings["cmd"]) for e in engines],
                "games": [{k: v for k, v in r.items() if k not in ("sans", "comments")} for r in records]}
     path = args.summary or re.sub(r"(\.pgn)?$", ".json", args.pgn, count=1)
     with open(path, "w", encoding="utf-8") as f:
