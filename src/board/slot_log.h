@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 struct SlotLog {
     static constexpr uint32_t CAPACITY = 16384;
@@ -20,3 +21,13 @@ struct SlotLog {
     bool overflowed() const { return count > CAPACITY; }
     void reset() { count = 0; }
 };
+
+// Empties a table of zero-means-clear entries: the noted slots, or the whole table once
+// the log has overflowed; the log starts afresh.
+template <typename Entry> void clear_written_slots(Entry* table, uint32_t entries, SlotLog& log) {
+    if (log.overflowed())
+        std::memset(static_cast<void*>(table), 0, sizeof(Entry) * entries);
+    else
+        for (uint32_t i = 0; i < log.count; ++i) table[log.slot[i]] = Entry{};
+    log.reset();
+}

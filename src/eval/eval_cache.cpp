@@ -1,7 +1,5 @@
 #include "eval/eval_cache.h"
 
-#include <cstring>
-
 #include "board/slot_log.h"
 
 #if defined(__linux__)
@@ -75,32 +73,16 @@ void pawn_cache_store(const Position& pos, int32_t score, uint64_t passed) {
     e.data = (passed & PASSED_BITS) | static_cast<uint64_t>(static_cast<uint16_t>(score)) << 48;
 }
 
-void clear_eval_cache() {
-    if (eval_written.overflowed())
-        std::memset(eval_cache, 0, EVAL_CACHE_BYTES);
-    else
-        for (uint32_t i = 0; i < eval_written.count; ++i)
-            eval_cache[eval_written.slot[i]] = EvalCacheEntry{};
-    eval_written.reset();
-}
+void clear_eval_cache() { clear_written_slots(eval_cache, EVAL_CACHE_ENTRIES, eval_written); }
 
 // The passed sets are cleared too: a pawnless position has pawn key 0 and matches every
 // cleared entry, and must not read squares left over from an earlier game.
-void clear_pawn_cache() {
-    if (pawn_written.overflowed())
-        std::memset(pawn_cache, 0, PAWN_CACHE_BYTES);
-    else
-        for (uint32_t i = 0; i < pawn_written.count; ++i)
-            pawn_cache[pawn_written.slot[i]] = PawnCacheEntry{};
-    pawn_written.reset();
-}
+void clear_pawn_cache() { clear_written_slots(pawn_cache, EVAL_CACHE_ENTRIES, pawn_written); }
 
 void clear_eval_cache_entry(uint64_t key) {
-    EvalCacheEntry& e = eval_cache[key % EVAL_CACHE_ENTRIES];
-    e.key = 0;
-    e.score = 0;
+    eval_cache[key % EVAL_CACHE_ENTRIES] = EvalCacheEntry{};
 }
 
 void clear_pawn_cache_entry(uint64_t pawn_key) {
-    std::memset(&pawn_cache[pawn_key % EVAL_CACHE_ENTRIES], 0, sizeof(PawnCacheEntry));
+    pawn_cache[pawn_key % EVAL_CACHE_ENTRIES] = PawnCacheEntry{};
 }

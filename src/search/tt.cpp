@@ -1,7 +1,5 @@
 #include "search/tt.h"
 
-#include <cstring>
-
 #include "board/slot_log.h"
 #include "eval/eval_cache.h"
 
@@ -22,13 +20,7 @@ namespace {
 SlotLog written;
 } // namespace
 
-void tt_clear() {
-    if (written.overflowed())
-        std::memset(hash_table, 0, HASH_BYTES);
-    else
-        for (uint32_t i = 0; i < written.count; ++i) hash_table[written.slot[i]] = TTEntry{};
-    written.reset();
-}
+void tt_clear() { clear_written_slots(hash_table, HASH_ENTRIES, written); }
 
 void tt_probe(const Position& pos, int depth, ScoredMove& out) {
     const TTEntry& e = hash_table[pos.key % HASH_ENTRIES];
