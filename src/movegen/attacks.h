@@ -83,23 +83,46 @@ inline bool keeps_king_safe(const Position& pos, int from, int to, const DeltaEn
     return !(piece_kind_bit[code] & view[y].kinds) || y == to;
 }
 
-// The line along which the piece on from (a non-king piece of the side to move) is pinned
-// to its king: the step from the piece toward the king, 0 when the piece is not pinned.
-// A pinned piece may move only along that line; where keeps_king_safe walks both ways for
-// each target, this walks once for the piece.
-inline int pin_line(const Position& pos, int from, const DeltaEntry* view) {
-    const DeltaEntry& e = view[from];
-    if (!(e.kinds & KIND_QUEEN)) return 0;
-    const int step = e.step;
-    int x = from + step;
-    while (pos.board[x] == EMPTY) x += step;
-    if (pos.board[x] != make_piece(static_cast<int>(pos.side), KING)) return 0;
-    int y = from - step;
-    while (pos.board[y] == EMPTY) y -= step;
-    const int code = pos.board[y];
-    if (!is_colour(code, static_cast<int>(pos.side) ^ 1) || !is_slider[code]) return 0;
-    return (piece_kind_bit[code] & view[y].kinds) ? step : 0;
+// The pieces of the side to move that are pinned to their king: the square of each and the
+// step from it toward the king. They are found once per generation by looking from the enemy
+// sliders that share a line with the king; most positions have none, so asking for a piece's
+// pin line costs one well-predicted test.
+struct Pins {
+    int count;
+    uint8_t square[8];
+    int8_t step[8];
+};
+
+inline void find_pins(const Position& pos, int k, const DeltaEntry* view, Pins& pins) {
+    const int us = static_cast<int>(pos.side), them = us ^ 1;
+    pins.count = 0;
+    for (int type = BISHOP; type <= QUEEN; ++type) {
+        const int slider = make_piece(them, type); // also the number of its list
+        const uint8_t kind = piece_kind_bit[slider];
+        for (int s = first_in(pos, slider); s < LIST_END; s = next_in(pos, slider, s)) {
+            const DeltaEntry& e = view[s];
+            if (!(kind & e.kinds)) continue;
+            int x = s + e.step;
+            while (pos.board[x] == EMPTY) x += e.step;
+            if (x == k || !is_colour(pos.board[x], us)) continue;
+            int y = x + e.step;
+            while (pos.board[y] == EMPTY) y += e.step;
+            if (y != k) continue;
+            pins.square[pins.count] = static_cast<uint8_t>(x);
+            pins.step[pins.count] = static_cast<int8_t>(e.step);
+            ++pins.count;
+        }
+    }
 }
+
+// The line along which the piece on sq is pinned: the step from it toward its king, 0 when
+// the piece is free.
+inline int pin_of(const Pins& pins, int sq) {
+    for (int i = 0; i < pins.count; ++i)
+        if (pins.square[i] == sq) return pins.step[i];
+    return 0;
+}
+
 // Whether a move to `to` by a piece with that pin line keeps the king safe (for any square
 // the piece can reach: a pinned piece cannot pass the king or its pinner).
 inline bool pin_allows(int pin, int to, const DeltaEntry* view) {

@@ -1,5 +1,7 @@
 #include "movegen/movegen.h"
 
+#include <cstdlib>
+
 namespace {
 
 constexpr int PROMOTIONS[4] = {QUEEN, ROOK, BISHOP, KNIGHT};
@@ -40,55 +42,58 @@ bool en_passant_is_legal(Position& pos, int from) {
     return safe;
 }
 
+// Writes the move and keeps it only when ok: targets that are empty or hold an enemy piece
+// are told apart without a branch. The slot after the last kept move may be written, which
+// every move list allows (no position has more than 218 legal moves).
+inline ScoredMove* emit_if(ScoredMove* list, Move m, bool ok) {
+    if (ok) list++->move = m;
+    return list;
+}
+
 inline ScoredMove* pawn_captures_and_ep(Position& pos, int p, ScoredMove* list,
-                                        const DeltaEntry* view, bool promote) {
+                                        const DeltaEntry* view, int pin, bool promote) {
     const int us = static_cast<int>(pos.side), them = us ^ 1;
     const int8_t* steps = piece_steps[make_piece(us, PAWN)];
     for (int i = 0; i < 2; ++i) {
         const int t = p + steps[i];
         const int code = pos.board[t];
-        if (is_colour(code, them) && keeps_king_safe(pos, p, t, view)) {
-            if (promote)
-                list = emit_promotions(list, p, t, type_of(code));
-            else
-                list = emit(list, make_move_word(p, t, type_of(code)));
-        }
+        const bool ok = is_colour(code, them) & pin_allows(pin, t, view);
+        if (!promote)
+            list = emit_if(list, make_move_word(p, t, type_of(code)), ok);
+        else if (ok)
+            list = emit_promotions(list, p, t, type_of(code));
     }
-    if (!promote && pos.ep_square) {
-        for (int i = 0; i < 2; ++i) {
-            const int t = p + steps[i];
-            if (t == pos.ep_square && en_passant_is_legal(pos, p))
-                list = emit(list, make_move_word(p, t) | EP_CAPTURE);
-        }
-    }
+    // The en-passant square is one of this pawn's capture targets.
+    if (!promote && std::abs(p + pawn_step[us] - pos.ep_square) == 1 && en_passant_is_legal(pos, p))
+        list = emit(list, make_move_word(p, pos.ep_square) | EP_CAPTURE);
     return list;
 }
 
-inline ScoredMove* pawn_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+inline ScoredMove* pawn_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view,
+                              int pin) {
     const int us = static_cast<int>(pos.side);
     const int f = pawn_step[us];
     const int r = relative_rank(p, us);
-    const int pin = pin_line(pos, p, view);
     if (r < 7) {
         if (pos.board[p + f] == EMPTY) {
-            if (pin_allows(pin, p + f, view)) list = emit(list, make_move_word(p, p + f));
-            if (r == 2 && pos.board[p + 2 * f] == EMPTY && pin_allows(pin, p + 2 * f, view))
-                list = emit(list, make_move_word(p, p + 2 * f));
+            list = emit_if(list, make_move_word(p, p + f), pin_allows(pin, p + f, view));
+            if (r == 2 && pos.board[p + 2 * f] == EMPTY)
+                list =
+                    emit_if(list, make_move_word(p, p + 2 * f), pin_allows(pin, p + 2 * f, view));
         }
-        return pawn_captures_and_ep(pos, p, list, view, false);
+        return pawn_captures_and_ep(pos, p, list, view, pin, false);
     }
     if (pos.board[p + f] == EMPTY && pin_allows(pin, p + f, view))
         list = emit_promotions(list, p, p + f, 0);
-    return pawn_captures_and_ep(pos, p, list, view, true);
+    return pawn_captures_and_ep(pos, p, list, view, pin, true);
 }
 
 // The steps of a slider: the count is a constant for each type, so that the compiler can
 // lay the rays out one after another.
 template <int STEPS>
-inline ScoredMove* slider_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view,
+inline ScoredMove* slider_moves(Position& pos, int p, ScoredMove* list, int pin,
                                 const int8_t* steps) {
     const int them = static_cast<int>(pos.side) ^ 1;
-    const int pin = pin_line(pos, p, view);
     for (int i = 0; i < STEPS; ++i) {
         const int step = steps[i];
         // A pinned slider moves only along its pin line, toward its king or its pinner.
@@ -99,16 +104,16 @@ inline ScoredMove* slider_moves(Position& pos, int p, ScoredMove* list, const De
             t += step;
         }
         const int code = pos.board[t];
-        if (is_colour(code, them)) list = emit(list, make_move_word(p, t, type_of(code)));
+        list = emit_if(list, make_move_word(p, t, type_of(code)), is_colour(code, them));
     }
     return list;
 }
 
-inline ScoredMove* slider_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+inline ScoredMove* slider_moves(Position& pos, int p, ScoredMove* list, int pin) {
     const int code = pos.board[p];
     const int8_t* steps = piece_steps[code];
-    return type_of(code) == QUEEN ? slider_moves<8>(pos, p, list, view, steps)
-                                  : slider_moves<4>(pos, p, list, view, steps);
+    return type_of(code) == QUEEN ? slider_moves<8>(pos, p, list, pin, steps)
+                                  : slider_moves<4>(pos, p, list, pin, steps);
 }
 
 // Is sq attacked by a piece of colour? Pawns are looked up by square, the other pieces
@@ -125,27 +130,25 @@ inline bool attacked_by(const Position& pos, int sq, int colour) {
     return false;
 }
 
-inline ScoredMove* leaper_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
-    const int us = static_cast<int>(pos.side), them = us ^ 1;
-    const int piece = pos.board[p];
-    if (type_of(piece) != KING) {
-        // A pinned knight has no move.
-        if (pin_line(pos, p, view)) return list;
-        for (int i = 0; i < 8; ++i) {
-            const int t = p + piece_steps[KNIGHT][i];
-            const int code = pos.board[t];
-            if (code == EMPTY)
-                list = emit(list, make_move_word(p, t));
-            else if (is_colour(code, them))
-                list = emit(list, make_move_word(p, t, type_of(code)));
-        }
-        return list;
+inline ScoredMove* knight_moves(Position& pos, int p, ScoredMove* list, int pin) {
+    const int them = static_cast<int>(pos.side) ^ 1;
+    // A pinned knight has no move.
+    if (pin) return list;
+    for (int i = 0; i < 8; ++i) {
+        const int t = p + piece_steps[KNIGHT][i];
+        const int code = pos.board[t];
+        list = emit_if(list, make_move_word(p, t, type_of(code)),
+                       (code == EMPTY) | is_colour(code, them));
     }
+    return list;
+}
 
+inline ScoredMove* king_moves(Position& pos, int p, ScoredMove* list) {
+    const int us = static_cast<int>(pos.side), them = us ^ 1;
     // The king's own square still blocks rays here; that is sound only because the side to
     // move is not in check. The squares beside the king are remembered for castling.
     bool safe_right = false, safe_left = false;
-    for (const int8_t* d = piece_steps[piece]; *d; ++d) {
+    for (const int8_t* d = piece_steps[KING]; *d; ++d) {
         const int t = p + *d;
         const int code = pos.board[t];
         if (code != EMPTY && !is_colour(code, them)) continue;
@@ -168,81 +171,88 @@ inline ScoredMove* leaper_moves(Position& pos, int p, ScoredMove* list, const De
     return list;
 }
 
-} // namespace
-
-ScoredMove* gen_pawn_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
-    return pawn_moves(pos, p, list, view);
-}
-
-ScoredMove* gen_pawn_captures(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+inline ScoredMove* pawn_captures(Position& pos, int p, ScoredMove* list, const DeltaEntry* view,
+                                 int pin) {
     const int us = static_cast<int>(pos.side);
     const int f = pawn_step[us];
-    if (relative_rank(p, us) < 7) return pawn_captures_and_ep(pos, p, list, view, false);
-    if (pos.board[p + f] == EMPTY && keeps_king_safe(pos, p, p + f, view))
+    if (relative_rank(p, us) < 7) return pawn_captures_and_ep(pos, p, list, view, pin, false);
+    if (pos.board[p + f] == EMPTY && pin_allows(pin, p + f, view))
         list = emit_promotions(list, p, p + f, 0);
-    return pawn_captures_and_ep(pos, p, list, view, true);
+    return pawn_captures_and_ep(pos, p, list, view, pin, true);
 }
 
-ScoredMove* gen_slider_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
-    return slider_moves(pos, p, list, view);
-}
-
-ScoredMove* gen_slider_captures(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+inline ScoredMove* slider_captures(Position& pos, int p, ScoredMove* list, const DeltaEntry* view,
+                                   int pin) {
     const int them = static_cast<int>(pos.side) ^ 1;
     for (const int8_t* d = piece_steps[pos.board[p]]; *d; ++d) {
         int t = p + *d;
         while (pos.board[t] == EMPTY) t += *d;
         const int code = pos.board[t];
-        if (is_colour(code, them) && keeps_king_safe(pos, p, t, view))
-            list = emit(list, make_move_word(p, t, type_of(code)));
+        list = emit_if(list, make_move_word(p, t, type_of(code)),
+                       is_colour(code, them) & pin_allows(pin, t, view));
     }
     return list;
 }
 
-ScoredMove* gen_leaper_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
-    return leaper_moves(pos, p, list, view);
-}
-
-ScoredMove* gen_leaper_captures(Position& pos, int p, ScoredMove* list, const DeltaEntry* view) {
+inline ScoredMove* leaper_captures(Position& pos, int p, ScoredMove* list, int pin) {
     const int them = static_cast<int>(pos.side) ^ 1;
     const int piece = pos.board[p];
-    const bool king = type_of(piece) == KING;
+    if (type_of(piece) == KING) {
+        for (const int8_t* d = piece_steps[piece]; *d; ++d) {
+            const int t = p + *d;
+            const int code = pos.board[t];
+            if (is_colour(code, them) && !attacked_by(pos, t, them))
+                list = emit(list, make_move_word(p, t, type_of(code)));
+        }
+        return list;
+    }
+    if (pin) return list;
     for (const int8_t* d = piece_steps[piece]; *d; ++d) {
         const int t = p + *d;
         const int code = pos.board[t];
-        if (!is_colour(code, them)) continue;
-        if (king ? !attacked_by(pos, t, them) : keeps_king_safe(pos, p, t, view))
-            list = emit(list, make_move_word(p, t, type_of(code)));
+        list = emit_if(list, make_move_word(p, t, type_of(code)), is_colour(code, them));
     }
     return list;
 }
 
+} // namespace
+
 ScoredMove* gen_moves(Position& pos, ScoredMove* list) {
     const int us = static_cast<int>(pos.side);
-    const DeltaEntry* view = king_view(king_square(pos, us));
+    const int k = king_square(pos, us);
+    const DeltaEntry* view = king_view(k);
+    Pins pins;
+    find_pins(pos, k, view, pins);
     for (int p = first_in(pos, us * 8); p < LIST_END; p = next_in(pos, us * 8, p)) {
         const int code = pos.board[p];
+        const int pin = pin_of(pins, p);
         if (type_of(code) == PAWN)
-            list = pawn_moves(pos, p, list, view);
+            list = pawn_moves(pos, p, list, view, pin);
         else if (is_slider[code])
-            list = slider_moves(pos, p, list, view);
+            list = slider_moves(pos, p, list, pin);
+        else if (type_of(code) == KNIGHT)
+            list = knight_moves(pos, p, list, pin);
         else
-            list = leaper_moves(pos, p, list, view);
+            list = king_moves(pos, p, list);
     }
     return list;
 }
 
 ScoredMove* gen_captures(Position& pos, ScoredMove* list) {
     const int us = static_cast<int>(pos.side);
-    const DeltaEntry* view = king_view(king_square(pos, us));
+    const int k = king_square(pos, us);
+    const DeltaEntry* view = king_view(k);
+    Pins pins;
+    find_pins(pos, k, view, pins);
     for (int p = first_in(pos, us * 8); p < LIST_END; p = next_in(pos, us * 8, p)) {
         const int code = pos.board[p];
+        const int pin = pin_of(pins, p);
         if (type_of(code) == PAWN)
-            list = gen_pawn_captures(pos, p, list, view);
+            list = pawn_captures(pos, p, list, view, pin);
         else if (is_slider[code])
-            list = gen_slider_captures(pos, p, list, view);
+            list = slider_captures(pos, p, list, view, pin);
         else
-            list = gen_leaper_captures(pos, p, list, view);
+            list = leaper_captures(pos, p, list, pin);
     }
     return list;
 }

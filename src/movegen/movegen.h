@@ -14,12 +14,6 @@ ScoredMove* gen_captures(Position& pos, ScoredMove* list);
 // Side to move in check.
 ScoredMove* gen_evasions(Position& pos, ScoredMove* list);
 
-ScoredMove* gen_pawn_moves(Position& pos, int from, ScoredMove* list, const DeltaEntry* view);
-ScoredMove* gen_pawn_captures(Position& pos, int from, ScoredMove* list, const DeltaEntry* view);
-ScoredMove* gen_slider_moves(Position& pos, int from, ScoredMove* list, const DeltaEntry* view);
-ScoredMove* gen_slider_captures(Position& pos, int from, ScoredMove* list, const DeltaEntry* view);
-ScoredMove* gen_leaper_moves(Position& pos, int from, ScoredMove* list, const DeltaEntry* view);
-ScoredMove* gen_leaper_captures(Position& pos, int from, ScoredMove* list, const DeltaEntry* view);
 ScoredMove* gen_king_evasions(Position& pos, ScoredMove* list);
 ScoredMove* gen_evasions_vs_leaper(Position& pos, int checker, ScoredMove* list);
 ScoredMove* gen_evasions_vs_slider(Position& pos, int checker, ScoredMove* list);
