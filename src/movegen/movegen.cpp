@@ -42,78 +42,81 @@ bool en_passant_is_legal(Position& pos, int from) {
     return safe;
 }
 
-// Writes the move and keeps it only when ok: targets that are empty or hold an enemy piece
-// are told apart without a branch. The slot after the last kept move may be written, which
-// every move list allows (no position has more than 218 legal moves).
-inline ScoredMove* emit_if(ScoredMove* list, Move m, bool ok) {
-    if (ok) list++->move = m;
-    return list;
-}
+// Where the generator's moves go: into a move list, or only into a count. Perft's last ply
+// needs how many moves there are, not the moves, and not their order.
+struct ListOut {
+    ScoredMove* list;
+    void add(Move m) { list = emit(list, m); }
+    void add_if(Move m, bool ok) {
+        if (ok) add(m);
+    }
+    void promotions(int from, int to, int captured) {
+        list = emit_promotions(list, from, to, captured);
+    }
+};
 
-inline ScoredMove* pawn_captures_and_ep(Position& pos, int p, ScoredMove* list,
-                                        const DeltaEntry* view, int pin, bool promote) {
-    const int us = static_cast<int>(pos.side), them = us ^ 1;
-    const int8_t* steps = piece_steps[make_piece(us, PAWN)];
+struct CountOut {
+    int count = 0;
+    void add(Move) { ++count; }
+    void add_if(Move, bool ok) { count += ok; }
+    void promotions(int, int, int) { count += 4; }
+};
+
+// The generators below are written for one side, US, known when compiled, and for whether
+// any piece is pinned (PINS); most positions have no pin, and then every pin test drops out.
+
+template <int US, class Out>
+inline void pawn_captures_and_ep(Position& pos, int p, Out& out, const DeltaEntry* view, int pin,
+                                 bool promote) {
+    constexpr int THEM = US ^ 1;
+    const int8_t* steps = piece_steps[make_piece(US, PAWN)];
     for (int i = 0; i < 2; ++i) {
         const int t = p + steps[i];
         const int code = pos.board[t];
-        const bool ok = is_colour(code, them) & pin_allows(pin, t, view);
+        const bool ok = is_colour(code, THEM) & pin_allows(pin, t, view);
         if (!promote)
-            list = emit_if(list, make_move_word(p, t, type_of(code)), ok);
+            out.add_if(make_move_word(p, t, type_of(code)), ok);
         else if (ok)
-            list = emit_promotions(list, p, t, type_of(code));
+            out.promotions(p, t, type_of(code));
     }
     // The en-passant square is one of this pawn's capture targets.
-    if (!promote && std::abs(p + pawn_step[us] - pos.ep_square) == 1 && en_passant_is_legal(pos, p))
-        list = emit(list, make_move_word(p, pos.ep_square) | EP_CAPTURE);
-    return list;
+    if (!promote && std::abs(p + pawn_step[US] - pos.ep_square) == 1 && en_passant_is_legal(pos, p))
+        out.add(make_move_word(p, pos.ep_square) | EP_CAPTURE);
 }
 
-inline ScoredMove* pawn_moves(Position& pos, int p, ScoredMove* list, const DeltaEntry* view,
-                              int pin) {
-    const int us = static_cast<int>(pos.side);
-    const int f = pawn_step[us];
-    const int r = relative_rank(p, us);
+template <int US, class Out>
+inline void pawn_moves(Position& pos, int p, Out& out, const DeltaEntry* view, int pin) {
+    constexpr int f = US == WHITE ? 16 : -16;
+    const int r = relative_rank(p, US);
     if (r < 7) {
         if (pos.board[p + f] == EMPTY) {
-            list = emit_if(list, make_move_word(p, p + f), pin_allows(pin, p + f, view));
+            out.add_if(make_move_word(p, p + f), pin_allows(pin, p + f, view));
             if (r == 2 && pos.board[p + 2 * f] == EMPTY)
-                list =
-                    emit_if(list, make_move_word(p, p + 2 * f), pin_allows(pin, p + 2 * f, view));
+                out.add_if(make_move_word(p, p + 2 * f), pin_allows(pin, p + 2 * f, view));
         }
-        return pawn_captures_and_ep(pos, p, list, view, pin, false);
+        pawn_captures_and_ep<US>(pos, p, out, view, pin, false);
+        return;
     }
-    if (pos.board[p + f] == EMPTY && pin_allows(pin, p + f, view))
-        list = emit_promotions(list, p, p + f, 0);
-    return pawn_captures_and_ep(pos, p, list, view, pin, true);
+    if (pos.board[p + f] == EMPTY && pin_allows(pin, p + f, view)) out.promotions(p, p + f, 0);
+    pawn_captures_and_ep<US>(pos, p, out, view, pin, true);
 }
 
 // The steps of a slider: the count is a constant for each type, so that the compiler can
 // lay the rays out one after another.
-template <int STEPS>
-inline ScoredMove* slider_moves(Position& pos, int p, ScoredMove* list, int pin,
-                                const int8_t* steps) {
-    const int them = static_cast<int>(pos.side) ^ 1;
+template <int US, int STEPS, class Out>
+inline void slider_moves(Position& pos, int p, Out& out, int pin, const int8_t* steps) {
     for (int i = 0; i < STEPS; ++i) {
         const int step = steps[i];
         // A pinned slider moves only along its pin line, toward its king or its pinner.
         if (pin && step != pin && step != -pin) continue;
         int t = p + step;
         while (pos.board[t] == EMPTY) {
-            list = emit(list, make_move_word(p, t));
+            out.add(make_move_word(p, t));
             t += step;
         }
         const int code = pos.board[t];
-        list = emit_if(list, make_move_word(p, t, type_of(code)), is_colour(code, them));
+        out.add_if(make_move_word(p, t, type_of(code)), is_colour(code, US ^ 1));
     }
-    return list;
-}
-
-inline ScoredMove* slider_moves(Position& pos, int p, ScoredMove* list, int pin) {
-    const int code = pos.board[p];
-    const int8_t* steps = piece_steps[code];
-    return type_of(code) == QUEEN ? slider_moves<8>(pos, p, list, pin, steps)
-                                  : slider_moves<4>(pos, p, list, pin, steps);
 }
 
 // Is sq attacked by a piece of colour? Pawns are looked up by square, the other pieces
@@ -130,131 +133,169 @@ inline bool attacked_by(const Position& pos, int sq, int colour) {
     return false;
 }
 
-inline ScoredMove* knight_moves(Position& pos, int p, ScoredMove* list, int pin) {
-    const int them = static_cast<int>(pos.side) ^ 1;
+template <int US, class Out> inline void knight_moves(Position& pos, int p, Out& out, int pin) {
     // A pinned knight has no move.
-    if (pin) return list;
+    if (pin) return;
     for (int i = 0; i < 8; ++i) {
         const int t = p + piece_steps[KNIGHT][i];
         const int code = pos.board[t];
-        list = emit_if(list, make_move_word(p, t, type_of(code)),
-                       (code == EMPTY) | is_colour(code, them));
+        out.add_if(make_move_word(p, t, type_of(code)), (code == EMPTY) | is_colour(code, US ^ 1));
     }
-    return list;
 }
 
-inline ScoredMove* king_moves(Position& pos, int p, ScoredMove* list) {
-    const int us = static_cast<int>(pos.side), them = us ^ 1;
+template <int US, class Out> inline void king_moves(Position& pos, int p, Out& out) {
+    constexpr int THEM = US ^ 1;
     // The king's own square still blocks rays here; that is sound only because the side to
     // move is not in check. The squares beside the king are remembered for castling.
     bool safe_right = false, safe_left = false;
     for (const int8_t* d = piece_steps[KING]; *d; ++d) {
         const int t = p + *d;
         const int code = pos.board[t];
-        if (code != EMPTY && !is_colour(code, them)) continue;
-        const bool safe = !attacked_by(pos, t, them);
+        if (code != EMPTY && !is_colour(code, THEM)) continue;
+        const bool safe = !attacked_by(pos, t, THEM);
         if (*d == 1) safe_right = safe;
         if (*d == -1) safe_left = safe;
-        if (safe) list = emit(list, make_move_word(p, t, code == EMPTY ? 0 : type_of(code)));
+        if (safe) out.add(make_move_word(p, t, type_of(code)));
     }
 
-    const int e = SQ_E1 + 112 * us;
-    if (p != e) return list; // rights that do not fit the king's square give no castling
-    const int rook = make_piece(us, ROOK);
-    if (!(pos.castling_lost & (1u << (2 * us))) && pos.board[e + 1] == EMPTY && safe_right &&
-        pos.board[e + 2] == EMPTY && !attacked_by(pos, e + 2, them) && pos.board[e + 3] == rook)
-        list = emit(list, make_move_word(p, p + 2) | MOVE_CASTLE);
-    if (!(pos.castling_lost & (1u << (2 * us + 1))) && pos.board[e - 1] == EMPTY && safe_left &&
-        pos.board[e - 2] == EMPTY && !attacked_by(pos, e - 2, them) && pos.board[e - 3] == EMPTY &&
+    constexpr int e = SQ_E1 + 112 * US;
+    if (p != e) return; // rights that do not fit the king's square give no castling
+    constexpr int rook = make_piece(US, ROOK);
+    if (!(pos.castling_lost & (1u << (2 * US))) && pos.board[e + 1] == EMPTY && safe_right &&
+        pos.board[e + 2] == EMPTY && !attacked_by(pos, e + 2, THEM) && pos.board[e + 3] == rook)
+        out.add(make_move_word(p, p + 2) | MOVE_CASTLE);
+    if (!(pos.castling_lost & (1u << (2 * US + 1))) && pos.board[e - 1] == EMPTY && safe_left &&
+        pos.board[e - 2] == EMPTY && !attacked_by(pos, e - 2, THEM) && pos.board[e - 3] == EMPTY &&
         pos.board[e - 4] == rook)
-        list = emit(list, make_move_word(p, p - 2) | MOVE_CASTLE);
-    return list;
+        out.add(make_move_word(p, p - 2) | MOVE_CASTLE);
 }
 
-inline ScoredMove* pawn_captures(Position& pos, int p, ScoredMove* list, const DeltaEntry* view,
-                                 int pin) {
-    const int us = static_cast<int>(pos.side);
-    const int f = pawn_step[us];
-    if (relative_rank(p, us) < 7) return pawn_captures_and_ep(pos, p, list, view, pin, false);
-    if (pos.board[p + f] == EMPTY && pin_allows(pin, p + f, view))
-        list = emit_promotions(list, p, p + f, 0);
-    return pawn_captures_and_ep(pos, p, list, view, pin, true);
+template <int US>
+inline void pawn_captures(Position& pos, int p, ListOut& out, const DeltaEntry* view, int pin) {
+    constexpr int f = US == WHITE ? 16 : -16;
+    const bool promote = relative_rank(p, US) == 7;
+    if (promote && pos.board[p + f] == EMPTY && pin_allows(pin, p + f, view))
+        out.promotions(p, p + f, 0);
+    pawn_captures_and_ep<US>(pos, p, out, view, pin, promote);
 }
 
-inline ScoredMove* slider_captures(Position& pos, int p, ScoredMove* list, const DeltaEntry* view,
-                                   int pin) {
-    const int them = static_cast<int>(pos.side) ^ 1;
+template <int US>
+inline void slider_captures(Position& pos, int p, ListOut& out, const DeltaEntry* view, int pin) {
     for (const int8_t* d = piece_steps[pos.board[p]]; *d; ++d) {
         int t = p + *d;
         while (pos.board[t] == EMPTY) t += *d;
         const int code = pos.board[t];
-        list = emit_if(list, make_move_word(p, t, type_of(code)),
-                       is_colour(code, them) & pin_allows(pin, t, view));
+        out.add_if(make_move_word(p, t, type_of(code)),
+                   is_colour(code, US ^ 1) & pin_allows(pin, t, view));
     }
-    return list;
 }
 
-inline ScoredMove* leaper_captures(Position& pos, int p, ScoredMove* list, int pin) {
-    const int them = static_cast<int>(pos.side) ^ 1;
+template <int US> inline void leaper_captures(Position& pos, int p, ListOut& out, int pin) {
     const int piece = pos.board[p];
-    if (type_of(piece) == KING) {
-        for (const int8_t* d = piece_steps[piece]; *d; ++d) {
-            const int t = p + *d;
-            const int code = pos.board[t];
-            if (is_colour(code, them) && !attacked_by(pos, t, them))
-                list = emit(list, make_move_word(p, t, type_of(code)));
-        }
-        return list;
-    }
-    if (pin) return list;
+    const bool king = type_of(piece) == KING;
+    if (pin) return; // a pinned knight has no move; the king is never pinned
     for (const int8_t* d = piece_steps[piece]; *d; ++d) {
         const int t = p + *d;
         const int code = pos.board[t];
-        list = emit_if(list, make_move_word(p, t, type_of(code)), is_colour(code, them));
+        if (is_colour(code, US ^ 1) && (!king || !attacked_by(pos, t, US ^ 1)))
+            out.add(make_move_word(p, t, type_of(code)));
     }
-    return list;
+}
+
+// The side to move's king square, its view of the board and the pieces pinned to it.
+struct KingLines {
+    int k;
+    const DeltaEntry* view;
+    Pins pins;
+    explicit KingLines(const Position& pos)
+        : k(king_square(pos, static_cast<int>(pos.side))), view(king_view(k)) {
+        find_pins(pos, k, view, pins);
+    }
+    int pin(bool any, int sq) const { return any ? pin_of(pins, sq) : 0; }
+};
+
+template <int US, bool PINS>
+inline ScoredMove* moves_of(Position& pos, const KingLines& lines, ScoredMove* list) {
+    ListOut out{list};
+    for (int p = first_in(pos, US * 8); p < LIST_END; p = next_in(pos, US * 8, p)) {
+        const int code = pos.board[p];
+        const int pin = lines.pin(PINS, p);
+        if (type_of(code) == PAWN)
+            pawn_moves<US>(pos, p, out, lines.view, pin);
+        else if (type_of(code) == QUEEN)
+            slider_moves<US, 8>(pos, p, out, pin, piece_steps[code]);
+        else if (is_slider[code])
+            slider_moves<US, 4>(pos, p, out, pin, piece_steps[code]);
+        else if (type_of(code) == KNIGHT)
+            knight_moves<US>(pos, p, out, pin);
+        else
+            king_moves<US>(pos, p, out);
+    }
+    return out.list;
+}
+
+// Type by type: the count does not depend on the order.
+template <int US, bool PINS> inline int count_of(Position& pos, const KingLines& lines) {
+    CountOut out;
+    auto each = [&](int type, auto&& moves) {
+        const int list = make_piece(US, type);
+        for (int p = first_in(pos, list); p < LIST_END; p = next_in(pos, list, p))
+            moves(p, lines.pin(PINS, p));
+    };
+    each(PAWN, [&](int p, int pin) { pawn_moves<US>(pos, p, out, lines.view, pin); });
+    each(KNIGHT, [&](int p, int pin) { knight_moves<US>(pos, p, out, pin); });
+    each(BISHOP,
+         [&](int p, int pin) { slider_moves<US, 4>(pos, p, out, pin, piece_steps[BISHOP]); });
+    each(ROOK, [&](int p, int pin) { slider_moves<US, 4>(pos, p, out, pin, piece_steps[ROOK]); });
+    each(QUEEN, [&](int p, int pin) { slider_moves<US, 8>(pos, p, out, pin, piece_steps[QUEEN]); });
+    king_moves<US>(pos, lines.k, out);
+    return out.count;
+}
+
+template <int US, bool PINS>
+inline ScoredMove* captures_of(Position& pos, const KingLines& lines, ScoredMove* list) {
+    ListOut out{list};
+    for (int p = first_in(pos, US * 8); p < LIST_END; p = next_in(pos, US * 8, p)) {
+        const int code = pos.board[p];
+        const int pin = lines.pin(PINS, p);
+        if (type_of(code) == PAWN)
+            pawn_captures<US>(pos, p, out, lines.view, pin);
+        else if (is_slider[code])
+            slider_captures<US>(pos, p, out, lines.view, pin);
+        else
+            leaper_captures<US>(pos, p, out, pin);
+    }
+    return out.list;
 }
 
 } // namespace
 
 ScoredMove* gen_moves(Position& pos, ScoredMove* list) {
-    const int us = static_cast<int>(pos.side);
-    const int k = king_square(pos, us);
-    const DeltaEntry* view = king_view(k);
-    Pins pins;
-    find_pins(pos, k, view, pins);
-    for (int p = first_in(pos, us * 8); p < LIST_END; p = next_in(pos, us * 8, p)) {
-        const int code = pos.board[p];
-        const int pin = pin_of(pins, p);
-        if (type_of(code) == PAWN)
-            list = pawn_moves(pos, p, list, view, pin);
-        else if (is_slider[code])
-            list = slider_moves(pos, p, list, pin);
-        else if (type_of(code) == KNIGHT)
-            list = knight_moves(pos, p, list, pin);
-        else
-            list = king_moves(pos, p, list);
-    }
-    return list;
+    const KingLines lines(pos);
+    const bool pins = lines.pins.count != 0;
+    if (pos.side == WHITE)
+        return pins ? moves_of<WHITE, true>(pos, lines, list)
+                    : moves_of<WHITE, false>(pos, lines, list);
+    return pins ? moves_of<BLACK, true>(pos, lines, list)
+                : moves_of<BLACK, false>(pos, lines, list);
+}
+
+int count_moves(Position& pos) {
+    const KingLines lines(pos);
+    const bool pins = lines.pins.count != 0;
+    if (pos.side == WHITE)
+        return pins ? count_of<WHITE, true>(pos, lines) : count_of<WHITE, false>(pos, lines);
+    return pins ? count_of<BLACK, true>(pos, lines) : count_of<BLACK, false>(pos, lines);
 }
 
 ScoredMove* gen_captures(Position& pos, ScoredMove* list) {
-    const int us = static_cast<int>(pos.side);
-    const int k = king_square(pos, us);
-    const DeltaEntry* view = king_view(k);
-    Pins pins;
-    find_pins(pos, k, view, pins);
-    for (int p = first_in(pos, us * 8); p < LIST_END; p = next_in(pos, us * 8, p)) {
-        const int code = pos.board[p];
-        const int pin = pin_of(pins, p);
-        if (type_of(code) == PAWN)
-            list = pawn_captures(pos, p, list, view, pin);
-        else if (is_slider[code])
-            list = slider_captures(pos, p, list, view, pin);
-        else
-            list = leaper_captures(pos, p, list, pin);
-    }
-    return list;
+    const KingLines lines(pos);
+    const bool pins = lines.pins.count != 0;
+    if (pos.side == WHITE)
+        return pins ? captures_of<WHITE, true>(pos, lines, list)
+                    : captures_of<WHITE, false>(pos, lines, list);
+    return pins ? captures_of<BLACK, true>(pos, lines, list)
+                : captures_of<BLACK, false>(pos, lines, list);
 }
 
 ScoredMove* gen_king_evasions(Position& pos, ScoredMove* list) {

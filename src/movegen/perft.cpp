@@ -20,14 +20,16 @@ bool perft_should_stop() {
     return perft_aborted;
 }
 
-uint64_t count_moves(Position& pos, int depth, ScoredMove* list) {
+// The moves made at every depth from 1 to depth.
+uint64_t count_tree(Position& pos, int depth, ScoredMove* list) {
+    if (depth == 1) return static_cast<uint64_t>(count_legal(pos, list));
     ScoredMove* end = gen_legal(pos, list);
     uint64_t count = static_cast<uint64_t>(end - list);
-    if (depth == 1 || perft_should_stop()) return count;
+    if (perft_should_stop()) return count;
     Undo undo;
     for (ScoredMove* m = list; m != end; ++m) {
         make_move(pos, m->move, undo);
-        count += count_moves(pos, depth - 1, end);
+        count += count_tree(pos, depth - 1, end);
         unmake_move(pos, m->move, undo);
         if (perft_aborted) break;
     }
@@ -40,13 +42,13 @@ uint64_t perft(Position& pos, int depth, ScoredMove* list) {
     perft_aborted = false;
     perft_poll_counter = 0;
     if (depth <= 0) return 0;
-    return count_moves(pos, depth, list);
+    return count_tree(pos, depth, list);
 }
 
 uint64_t perft_leaves(Position& pos, int depth, ScoredMove* list) {
     if (depth <= 0) return 1;
+    if (depth == 1) return static_cast<uint64_t>(count_legal(pos, list));
     ScoredMove* end = gen_legal(pos, list);
-    if (depth == 1) return static_cast<uint64_t>(end - list);
     uint64_t count = 0;
     Undo undo;
     for (ScoredMove* m = list; m != end; ++m) {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "board/make_move.h"
 #include "movegen/attacks.h"
 #include "movegen/movegen.h"
+#include "shell/platform.h"
 #include "shell/notation.h"
 #include "test_position.h"
 
@@ -176,4 +178,48 @@ TEST(Attacks, CheckersAfterMoves) {
     EXPECT_EQ(game_position.checker_sq[0], SQ_F1);
     compute_checkers(game_position, MOVE_NONE);
     EXPECT_EQ(game_position.checkers, 0u);
+}
+
+// The three ways of asking for moves agree in every position of random games from the perft
+// suite: the count equals the list, and the capture generator gives exactly the captures and
+// promotions of the full list, in the same order.
+TEST(MoveGen, CountAndCapturesAgreeWithTheFullList) {
+    std::ifstream f(std::string(KELVORANTE_TEST_DATA) + "/perft.epd");
+    std::string line;
+    c_srand(777);
+    int positions = 0;
+    while (std::getline(f, line)) {
+        ASSERT_TRUE(setup(line.substr(0, line.find(" ;"))));
+        for (int game = 0; game < 4; ++game) {
+            std::vector<Move> moves;
+            std::vector<Undo> undos(120);
+            for (int ply = 0; ply < 120; ++ply) {
+                ScoredMove list[MAX_MOVES], scratch[MAX_MOVES];
+                ScoredMove* end = gen_legal(game_position, list);
+                ASSERT_EQ(count_legal(game_position, scratch), end - list)
+                    << line << " ply " << ply;
+                if (!game_position.checkers) {
+                    std::vector<Move> expected;
+                    for (ScoredMove* m = list; m != end; ++m)
+                        if (!move_is_quiet(m->move)) expected.push_back(m->move);
+                    ScoredMove* c_end = gen_captures(game_position, scratch);
+                    ASSERT_EQ(std::vector<Move>(expected),
+                              [&] {
+                                  std::vector<Move> got;
+                                  for (ScoredMove* m = scratch; m != c_end; ++m)
+                                      got.push_back(m->move);
+                                  return got;
+                              }())
+                        << line << " ply " << ply;
+                }
+                ++positions;
+                if (end == list) break;
+                const Move m = list[c_rand() % (end - list)].move;
+                make_move(game_position, m, undos[moves.size()]);
+                moves.push_back(m);
+            }
+            for (size_t i = moves.size(); i-- > 0;) unmake_move(game_position, moves[i], undos[i]);
+        }
+    }
+    EXPECT_GT(positions, 53 * 4 * 50);
 }
