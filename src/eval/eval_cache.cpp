@@ -30,10 +30,17 @@ EvalCacheEntry* const eval_cache =
 PawnCacheEntry* const pawn_cache =
     static_cast<PawnCacheEntry*>(place_on_huge_pages(pawn_room, PAWN_CACHE_BYTES));
 
+namespace {
+constexpr int EVAL_SCORE_SHIFT = 45;
+constexpr uint64_t EVAL_CHECK_BITS = (1ull << EVAL_SCORE_SHIFT) - 1;
+constexpr int32_t EVAL_SCORE_LIMIT = 1 << (63 - EVAL_SCORE_SHIFT);
+inline uint64_t eval_check(uint64_t key) { return (key >> 20) | (1ull << 44); }
+} // namespace
+
 bool eval_cache_probe(uint64_t key, int32_t& score) {
-    const EvalCacheEntry& e = eval_cache[key % EVAL_CACHE_ENTRIES];
-    if (e.key != key) return false;
-    score = e.score;
+    const uint64_t data = eval_cache[key % EVAL_CACHE_ENTRIES].data;
+    if ((data & EVAL_CHECK_BITS) != eval_check(key)) return false;
+    score = static_cast<int32_t>(static_cast<int64_t>(data) >> EVAL_SCORE_SHIFT);
     return true;
 }
 
@@ -47,10 +54,11 @@ SlotLog pawn_written;
 
 void eval_cache_store(uint64_t key, int32_t score) {
     const uint32_t index = static_cast<uint32_t>(key % EVAL_CACHE_ENTRIES);
+    if (score < -EVAL_SCORE_LIMIT || score >= EVAL_SCORE_LIMIT) return;
     EvalCacheEntry& e = eval_cache[index];
-    if (!e.key && !e.score) eval_written.note(index);
-    e.key = key;
-    e.score = score;
+    if (!e.data) eval_written.note(index);
+    e.data = eval_check(key) | static_cast<uint64_t>(static_cast<int64_t>(score))
+                                   << EVAL_SCORE_SHIFT;
 }
 
 namespace {

@@ -20,9 +20,13 @@ constexpr size_t huge_page_room(size_t bytes) {
 // The table's start inside its room (of huge_page_room(bytes)); advises the huge pages.
 void* place_on_huge_pages(unsigned char* room, size_t bytes);
 
+// Eight bytes, eight to a cache line. Bits 0-43 hold the key's bits above its lowest twenty:
+// with the slot, which is the key modulo 2,000,000 and so tells the low twenty bits apart,
+// they name exactly one key. Bit 44 marks a written slot, so a clear slot matches no key.
+// Bits 45-63 hold the score, a signed 19-bit number; an evaluation is a few thousand at most,
+// and a score that did not fit would simply not be kept.
 struct EvalCacheEntry {
-    uint64_t key;
-    int32_t score;
+    uint64_t data;
 };
 
 // Sixteen bytes: the set of passed pawns in bits 0-47 of data and the score, a signed 16-bit

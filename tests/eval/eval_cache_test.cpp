@@ -25,9 +25,28 @@ TEST(EvalCache, ClearEmptiesTheSlotsOfAFewStoresAndOfMany) {
         clear_eval_cache();
         for (uint32_t i = 0; i < count; ++i) {
             const EvalCacheEntry& e = eval_cache[(FIRST_KEY + i) % EVAL_CACHE_ENTRIES];
-            ASSERT_TRUE(e.key == 0 && e.score == 0) << count << ": slot " << i;
+            ASSERT_EQ(e.data, 0u) << count << ": slot " << i;
         }
     }
+}
+
+// An entry keeps a part of its key only: another key of the same slot must not match, and
+// scores of either sign come back as stored.
+TEST(EvalCache, OnlyTheStoredKeyMatchesItsSlot) {
+    ASSERT_TRUE(setup(start_fen));
+    clear_eval_cache();
+    int32_t score = 0;
+    for (const int32_t stored : {-4321, 0, 1, 4321, -(1 << 18), (1 << 18) - 1}) {
+        eval_cache_store(FIRST_KEY, stored);
+        ASSERT_TRUE(eval_cache_probe(FIRST_KEY, score));
+        EXPECT_EQ(score, stored);
+        for (const uint64_t other : {FIRST_KEY + EVAL_CACHE_ENTRIES, FIRST_KEY - EVAL_CACHE_ENTRIES,
+                                     FIRST_KEY + 7 * uint64_t{EVAL_CACHE_ENTRIES}})
+            EXPECT_FALSE(eval_cache_probe(other, score)) << other;
+    }
+    // A clear slot matches no key, not even one whose kept bits are all zero.
+    clear_eval_cache();
+    EXPECT_FALSE(eval_cache_probe(FIRST_KEY % EVAL_CACHE_ENTRIES, score));
 }
 
 TEST(EvalCache, PawnClearEmptiesPawnlessEntriesAndManyStores) {
