@@ -4,8 +4,11 @@
 #     `perft` next to Debian's stockfish `go perft`, with the ratio of their times;
 #   - `bench` nodes/second of the engine given against a baseline commit, which is built
 #     here with its own Release settings in a temporary directory.
-# Every figure is the best of three runs; the two benches alternate (baseline, current,
-# baseline, ...) so that a change of machine load falls on both.
+# Every figure is the best of three rounds; the two benches alternate (baseline, current,
+# baseline, ...) so that a change of machine load falls on both. In each round every program
+# runs once on each processor, pinned to it with taskset: on a virtual machine one processor
+# can be much slower than the other for minutes at a time, and the best run then comes from
+# whichever processor was free, for both programs alike.
 #
 #   tools/speed.sh [--engine PATH] [--baseline COMMIT] [--require]
 #
@@ -23,7 +26,7 @@ while [ $# -gt 0 ]; do
     --engine) engine=$(realpath "${2:?--engine needs a path}"); shift 2 ;;
     --baseline) baseline=${2:?--baseline needs a commit}; shift 2 ;;
     --require) require=1; shift ;;
-    *) sed -n '2,15p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
+    *) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 2 ;;
     esac
 done
 [ -x "$engine" ] || { echo "speed: no engine at $engine (build it first)" >&2; exit 2; }
@@ -40,15 +43,26 @@ fi
 
 now_ns() { date +%s%N; }
 
+# The processors this script may run on, one taskset prefix each ("" when taskset is missing).
+pins=()
+if command -v taskset >/dev/null; then
+    for ((c = 0; c < $(nproc --all); c++)); do
+        taskset -c "$c" true 2>/dev/null && pins+=("taskset -c $c")
+    done
+fi
+[ ${#pins[@]} -gt 0 ] || pins=("")
+
 # best_ms PROGRAM INPUT: the shortest of three wall-clock runs of PROGRAM reading INPUT, in
 # milliseconds; the program's last output is left in $work/out.
 best_ms() {
     local best="" start ms
     for _ in 1 2 3; do
-        start=$(now_ns)
-        printf '%s' "$2" | "$1" >"$work/out"
-        ms=$((($(now_ns) - start) / 1000000))
-        if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
+        for pin in "${pins[@]}"; do
+            start=$(now_ns)
+            printf '%s' "$2" | $pin "$1" >"$work/out"
+            ms=$((($(now_ns) - start) / 1000000))
+            if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
+        done
     done
     echo "$best"
 }
@@ -116,20 +130,23 @@ cmake -S "$work/baseline" -B "$work/baseline/build" -DCMAKE_BUILD_TYPE=Release \
 cmake --build "$work/baseline/build" -j "$(nproc)" --target kelvorante >/dev/null
 old="$work/baseline/build/kelvorante"
 
-# nps PROGRAM NAME: runs bench, keeps its node count in $work/NAME.nodes, prints nodes/second.
+# nps PROGRAM NAME [PIN]: runs bench (under the taskset prefix PIN), keeps its node count in
+# $work/NAME.nodes, prints nodes/second.
 nps() {
-    "$1" bench >"$work/$2.bench"
+    ${3:-} "$1" bench >"$work/$2.bench"
     awk '/Nodes searched/ { print $3 }' "$work/$2.bench" >"$work/$2.nodes"
     awk '/Nodes\/second/ { print $2 }' "$work/$2.bench"
 }
 best_old=0 best_new=0
 for round in 1 2 3; do
-    a=$(nps "$old" old)
-    b=$(nps "$engine" new)
-    echo "bench round $round: $baseline $a nodes/s, current $b nodes/s"
-    [ "$a" -gt "$best_old" ] && best_old=$a
-    [ "$b" -gt "$best_new" ] && best_new=$b
+    for pin in "${pins[@]}"; do
+        a=$(nps "$old" old "$pin")
+        b=$(nps "$engine" new "$pin")
+        echo "bench round $round${pin:+ ($pin)}: $baseline $a nodes/s, current $b nodes/s"
+        [ "$a" -gt "$best_old" ] && best_old=$a
+        [ "$b" -gt "$best_new" ] && best_new=$b
+    done
 done
-printf 'bench nodes/second, best of three: %s %s, current %s, ratio %s\n' "$baseline" "$best_old" \
+printf 'bench nodes/second, best of three rounds: %s %s, current %s, ratio %s\n' "$baseline" "$best_old" \
     "$best_new" "$(awk -v a="$best_new" -v b="$best_old" 'BEGIN { printf "%.2f", a / b }')"
 echo "bench nodes searched: $baseline $(cat "$work/old.nodes"), current $(cat "$work/new.nodes")"
