@@ -67,22 +67,6 @@ inline bool piece_attacks(const Position& pos, int p, int sq) {
 bool attacked_by_enemy(const Position& pos, int sq, int ignore_sq);
 int first_attacker(const Position& pos, int sq, int colour);
 
-// Pin test for a non-king move of the side to move: false when moving the piece off from
-// would open a line from an enemy slider to the king at the centre of view.
-inline bool keeps_king_safe(const Position& pos, int from, int to, const DeltaEntry* view) {
-    const DeltaEntry& e = view[from];
-    if (!(e.kinds & KIND_QUEEN)) return true;
-    const int step = e.step;
-    int x = from + step;
-    while (pos.board[x] == EMPTY && x != to) x += step;
-    if (pos.board[x] != make_piece(static_cast<int>(pos.side), KING)) return true;
-    int y = from - step;
-    while (pos.board[y] == EMPTY && y != to) y -= step;
-    int code = pos.board[y];
-    if (!is_colour(code, static_cast<int>(pos.side) ^ 1) || !is_slider[code]) return true;
-    return !(piece_kind_bit[code] & view[y].kinds) || y == to;
-}
-
 // The pieces of the side to move that are pinned to their king: the square of each and the
 // step from it toward the king. They are found once per generation by looking from the enemy
 // sliders that share a line with the king; most positions have none, so asking for a piece's

@@ -314,15 +314,15 @@ ScoredMove* gen_king_evasions(Position& pos, ScoredMove* list) {
 
 ScoredMove* gen_evasions_vs_leaper(Position& pos, int c, ScoredMove* list) {
     const int us = static_cast<int>(pos.side), them = us ^ 1;
-    const DeltaEntry* view = king_view(king_square(pos, us));
+    const KingLines lines(pos);
     const int captured = type_of(pos.board[c]);
     for (int p = first_in(pos, us * 8 + 7); p < LIST_END; p = next_in(pos, us * 8 + 7, p)) {
         const int code = pos.board[p];
         const DeltaEntry& e = delta(p - c);
-        if (!(piece_kind_bit[code] & e.kinds)) continue;
+        if (!(piece_kind_bit[code] & e.kinds) || pin_of(lines.pins, p)) continue;
         int t = p + e.step;
         while (pos.board[t] == EMPTY) t += e.step;
-        if (t != c || !keeps_king_safe(pos, p, c, view)) continue;
+        if (t != c) continue;
         if (type_of(code) == PAWN && relative_rank(p, us) == 7)
             list = emit_promotions(list, p, c, captured);
         else
@@ -342,8 +342,9 @@ ScoredMove* gen_evasions_vs_leaper(Position& pos, int c, ScoredMove* list) {
 
 ScoredMove* gen_evasions_vs_slider(Position& pos, int c, ScoredMove* list) {
     const int us = static_cast<int>(pos.side), them = us ^ 1;
-    const int k = king_square(pos, us);
-    const DeltaEntry* v = king_view(k);
+    const KingLines lines(pos);
+    const int k = lines.k;
+    const DeltaEntry* v = lines.view;
     const int line = v[c].step;
     // A square answers the check when it is the checker's or lies strictly between the
     // king and the checker on the checking line.
@@ -351,16 +352,19 @@ ScoredMove* gen_evasions_vs_slider(Position& pos, int c, ScoredMove* list) {
     const int f = pawn_step[us];
 
     for (int p = first_in(pos, us * 8 + 7); p < LIST_END; p = next_in(pos, us * 8 + 7, p)) {
+        // A pinned piece never answers a check: it must stay on its pin line, which neither
+        // holds the checker nor crosses the checking line between the king and the checker.
+        if (pin_of(lines.pins, p)) continue;
         const int code = pos.board[p];
         const int type = type_of(code);
         if (type == PAWN) {
             const bool promote = relative_rank(p, us) == 7;
             if (pos.board[p + f] == EMPTY) {
-                if (answers(p + f) && keeps_king_safe(pos, p, p + f, v))
+                if (answers(p + f))
                     list = promote ? emit_promotions(list, p, p + f, 0)
                                    : emit(list, make_move_word(p, p + f));
                 if (!promote && relative_rank(p, us) == 2 && pos.board[p + 2 * f] == EMPTY &&
-                    answers(p + 2 * f) && keeps_king_safe(pos, p, p + 2 * f, v))
+                    answers(p + 2 * f))
                     list = emit(list, make_move_word(p, p + 2 * f));
             }
             const int8_t* steps = piece_steps[code];
@@ -369,7 +373,6 @@ ScoredMove* gen_evasions_vs_slider(Position& pos, int c, ScoredMove* list) {
                 const int target = pos.board[t];
                 if (!is_colour(target, them) || v[t].step != line || (t - k) * (t - c) > 0)
                     continue;
-                if (!keeps_king_safe(pos, p, t, v)) continue;
                 list = promote ? emit_promotions(list, p, t, type_of(target))
                                : emit(list, make_move_word(p, t, type_of(target)));
             }
@@ -378,7 +381,7 @@ ScoredMove* gen_evasions_vs_slider(Position& pos, int c, ScoredMove* list) {
                 for (int t = p + *d;; t += *d) {
                     const int target = pos.board[t];
                     if (target != EMPTY && !is_colour(target, them)) break;
-                    if (answers(t) && keeps_king_safe(pos, p, t, v))
+                    if (answers(t))
                         list =
                             emit(list, make_move_word(p, t, target == EMPTY ? 0 : type_of(target)));
                     if (target != EMPTY) break;
@@ -389,7 +392,7 @@ ScoredMove* gen_evasions_vs_slider(Position& pos, int c, ScoredMove* list) {
                 const int t = p + *d;
                 const int target = pos.board[t];
                 if (target != EMPTY && !is_colour(target, them)) continue;
-                if (answers(t) && keeps_king_safe(pos, p, t, v))
+                if (answers(t))
                     list = emit(list, make_move_word(p, t, target == EMPTY ? 0 : type_of(target)));
             }
         }
