@@ -81,9 +81,15 @@ void score_captures(Position& pos, ScoredMove* list_end, int count, int ply, Mov
 }
 
 void pick_next_move(ScoredMove* cur, ScoredMove* end) {
+    // The first of the highest scores; written with selects rather than branches, which
+    // scores in no particular order would mispredict.
     ScoredMove* best = cur;
-    for (ScoredMove* m = cur + 1; m < end; ++m)
-        if (m->score > best->score) best = m;
+    int32_t best_score = cur->score;
+    for (ScoredMove* m = cur + 1; m < end; ++m) {
+        const bool better = m->score > best_score;
+        best = better ? m : best;
+        best_score = better ? m->score : best_score;
+    }
     if (best != cur) {
         const ScoredMove t = *cur;
         *cur = *best;
