@@ -1,6 +1,7 @@
 #include "movegen/movegen.h"
 
 #include <cstdlib>
+#include <type_traits>
 
 namespace {
 
@@ -268,34 +269,38 @@ inline ScoredMove* captures_of(Position& pos, const KingLines& lines, ScoredMove
     return out.list;
 }
 
+// Calls generate with the side to move and whether anything is pinned as compile-time
+// constants (std::integral_constant values).
+template <class Generate> inline auto for_side_and_pins(const Position& pos, Generate&& generate) {
+    const KingLines lines(pos);
+    using White = std::integral_constant<int, WHITE>;
+    using Black = std::integral_constant<int, BLACK>;
+    const bool pins = lines.pins.count != 0;
+    if (pos.side == WHITE)
+        return pins ? generate(White{}, std::true_type{}, lines)
+                    : generate(White{}, std::false_type{}, lines);
+    return pins ? generate(Black{}, std::true_type{}, lines)
+                : generate(Black{}, std::false_type{}, lines);
+}
+
 } // namespace
 
 ScoredMove* gen_moves(Position& pos, ScoredMove* list) {
-    const KingLines lines(pos);
-    const bool pins = lines.pins.count != 0;
-    if (pos.side == WHITE)
-        return pins ? moves_of<WHITE, true>(pos, lines, list)
-                    : moves_of<WHITE, false>(pos, lines, list);
-    return pins ? moves_of<BLACK, true>(pos, lines, list)
-                : moves_of<BLACK, false>(pos, lines, list);
+    return for_side_and_pins(pos, [&](auto us, auto pins, const KingLines& lines) {
+        return moves_of<us, pins>(pos, lines, list);
+    });
 }
 
 int count_moves(Position& pos) {
-    const KingLines lines(pos);
-    const bool pins = lines.pins.count != 0;
-    if (pos.side == WHITE)
-        return pins ? count_of<WHITE, true>(pos, lines) : count_of<WHITE, false>(pos, lines);
-    return pins ? count_of<BLACK, true>(pos, lines) : count_of<BLACK, false>(pos, lines);
+    return for_side_and_pins(pos, [&](auto us, auto pins, const KingLines& lines) {
+        return count_of<us, pins>(pos, lines);
+    });
 }
 
 ScoredMove* gen_captures(Position& pos, ScoredMove* list) {
-    const KingLines lines(pos);
-    const bool pins = lines.pins.count != 0;
-    if (pos.side == WHITE)
-        return pins ? captures_of<WHITE, true>(pos, lines, list)
-                    : captures_of<WHITE, false>(pos, lines, list);
-    return pins ? captures_of<BLACK, true>(pos, lines, list)
-                : captures_of<BLACK, false>(pos, lines, list);
+    return for_side_and_pins(pos, [&](auto us, auto pins, const KingLines& lines) {
+        return captures_of<us, pins>(pos, lines, list);
+    });
 }
 
 ScoredMove* gen_king_evasions(Position& pos, ScoredMove* list) {
