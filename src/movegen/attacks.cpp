@@ -65,28 +65,6 @@ void build_delta_table(const uint8_t* board) {
     }
 }
 
-bool attacked_by_enemy(const Position& pos, int sq, int ignore_sq) {
-    // Pawns by the two squares they would stand on, the other pieces by their type lists.
-    const int them = static_cast<int>(pos.side) ^ 1;
-    const int pawn = make_piece(them, PAWN);
-    const int behind = sq - pawn_step[them];
-    if (pos.board[behind - 1] == pawn || pos.board[behind + 1] == pawn) return true;
-    for (int type = KNIGHT; type <= KING; ++type) {
-        const int list = make_piece(them, type);
-        for (int p = first_in(pos, list); p < LIST_END; p = next_in(pos, list, p)) {
-            const DeltaEntry& e = delta(p - sq);
-            if (!(piece_kind_bit[list] & e.kinds)) continue;
-            int t = p + e.step;
-            while (pos.board[t] == EMPTY || t == ignore_sq) {
-                if (t == sq) return true;
-                t += e.step;
-            }
-            if (t == sq) return true;
-        }
-    }
-    return false;
-}
-
 int first_attacker(const Position& pos, int sq, int colour) {
     const int list = colour * 8;
     for (int p = first_in(pos, list); p < LIST_END; p = next_in(pos, list, p))

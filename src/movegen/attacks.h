@@ -64,7 +64,25 @@ inline bool piece_attacks(const Position& pos, int p, int sq) {
     return t == sq;
 }
 
-bool attacked_by_enemy(const Position& pos, int sq, int ignore_sq);
+// Is sq attacked by a piece of colour? The walks look through ignore_sq (0 for none) as if it
+// were empty: a king in check must not step away along the checking line. Pawns are looked
+// up by the two squares they would stand on, the other pieces walked by type list.
+inline bool attacked_by(const Position& pos, int sq, int colour, int ignore_sq = 0) {
+    const int pawn = make_piece(colour, PAWN);
+    const int behind = sq - pawn_step[colour];
+    if (pos.board[behind - 1] == pawn || pos.board[behind + 1] == pawn) return true;
+    for (int type = KNIGHT; type <= KING; ++type) {
+        const int list = make_piece(colour, type);
+        for (int p = first_in(pos, list); p < LIST_END; p = next_in(pos, list, p)) {
+            const DeltaEntry& e = delta(p - sq);
+            if (!(piece_kind_bit[list] & e.kinds)) continue;
+            int t = p + e.step;
+            while (t != sq && (pos.board[t] == EMPTY || t == ignore_sq)) t += e.step;
+            if (t == sq) return true;
+        }
+    }
+    return false;
+}
 int first_attacker(const Position& pos, int sq, int colour);
 
 // The pieces of the side to move that are pinned to their king: the square of each and the

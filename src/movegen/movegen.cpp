@@ -120,20 +120,6 @@ inline void slider_moves(Position& pos, int p, Out& out, int pin, const int8_t* 
     }
 }
 
-// Is sq attacked by a piece of colour? Pawns are looked up by square, the other pieces
-// walked by type list.
-inline bool attacked_by(const Position& pos, int sq, int colour) {
-    const int pawn = make_piece(colour, PAWN);
-    const int behind = sq - pawn_step[colour];
-    if (pos.board[behind - 1] == pawn || pos.board[behind + 1] == pawn) return true;
-    for (int type = KNIGHT; type <= KING; ++type) {
-        const int list = colour * 8 + type;
-        for (int p = first_in(pos, list); p < LIST_END; p = next_in(pos, list, p))
-            if (piece_attacks(pos, p, sq)) return true;
-    }
-    return false;
-}
-
 template <int US, class Out> inline void knight_moves(Position& pos, int p, Out& out, int pin) {
     // A pinned knight has no move.
     if (pin) return;
@@ -311,7 +297,7 @@ ScoredMove* gen_king_evasions(Position& pos, ScoredMove* list) {
         const int code = pos.board[t];
         if (code != EMPTY && !is_colour(code, them)) continue;
         // Ignoring the king's own square lets a checking slider's ray run through it.
-        if (!attacked_by_enemy(pos, t, k))
+        if (!attacked_by(pos, t, them, k))
             list = emit(list, make_move_word(k, t, code == EMPTY ? 0 : type_of(code)));
     }
     return list;
