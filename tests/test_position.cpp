@@ -1,5 +1,8 @@
 #include "test_position.h"
 
+#include <cctype>
+#include <fstream>
+
 #include "board/make_move.h"
 #include "board/zobrist.h"
 #include "game/new_game.h"
@@ -42,4 +45,15 @@ std::vector<int> list_squares(int list) {
     for (int s = first_in(game_position, list); s < LIST_END; s = next_in(game_position, list, s))
         squares.push_back(s);
     return squares;
+}
+
+std::vector<std::string> perft_suite_fens() {
+    std::vector<std::string> fens;
+    std::ifstream file(std::string(KELVORANTE_TEST_DATA) + "/perft.epd");
+    for (std::string line; std::getline(file, line);) {
+        std::string fen = line.substr(0, line.find(';'));
+        while (!fen.empty() && std::isspace(static_cast<unsigned char>(fen.back()))) fen.pop_back();
+        if (!fen.empty()) fens.push_back(fen);
+    }
+    return fens;
 }

@@ -1,5 +1,4 @@
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -125,12 +124,9 @@ TEST(MakeMove, CapturedPieceReturnsToItsListPlace) {
 }
 
 TEST(MakeMove, RandomGamesKeepEveryIncrementalFieldAndForeseeTheKey) {
-    std::ifstream f(std::string(KELVORANTE_TEST_DATA) + "/perft.epd");
-    std::string line;
     c_srand(12345);
     int games = 0;
-    while (std::getline(f, line)) {
-        const std::string fen = line.substr(0, line.find(" ;"));
+    for (const std::string& fen : perft_suite_fens()) {
         for (int game = 0; game < 4; ++game) {
             ASSERT_TRUE(setup(fen));
             static Position start;

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "board/history.h"
-#include "board/pst.h"
 #include "game/book.h"
 #include "movegen/movegen.h"
 #include "test_position.h"
@@ -34,14 +33,6 @@ TEST(Position, StartPositionSumsAndLists) {
     EXPECT_EQ(list_squares(WHITE * 8 + 7).size(), 15u);
     EXPECT_EQ(list_squares(BLACK * 8).size(), 16u);
     EXPECT_TRUE(pos_ok(pos));
-}
-
-TEST(Position, PieceSquareValues) {
-    ASSERT_TRUE(setup(start_fen));
-    EXPECT_EQ(pst_open[make_piece(WHITE, KNIGHT)][make_square(4, 3)], 16); // e4
-    EXPECT_EQ(pst_open[make_piece(BLACK, KNIGHT)][make_square(4, 4)], 16); // e5
-    EXPECT_EQ(pst_open[make_piece(WHITE, KING)][SQ_G1], 20);
-    EXPECT_EQ(pst_end[make_piece(WHITE, KING)][SQ_G1], 4);
 }
 
 TEST(Position, FenFieldsAndQuirks) {

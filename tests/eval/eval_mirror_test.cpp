@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -59,14 +58,9 @@ TEST(EvalMirror, PerftAndRareTermPositionsEvaluateLikeTheirTwins) {
         "4k3/8/8/P7/8/8/8/2B1K3 b - - 0 1",
         "RRRRR3/RRRRR3/8/7k/8/8/8/K7 w - - 0 1",
     };
-    std::ifstream file(std::string(KELVORANTE_TEST_DATA) + "/perft.epd");
-    size_t perft = 0;
-    for (std::string line; std::getline(file, line);) {
-        std::string fen = line.substr(0, line.find(';'));
-        while (!fen.empty() && std::isspace(static_cast<unsigned char>(fen.back()))) fen.pop_back();
-        if (!fen.empty()) fens.push_back(fen), ++perft;
-    }
-    ASSERT_EQ(perft, 53u);
+    const std::vector<std::string> perft = perft_suite_fens();
+    ASSERT_EQ(perft.size(), 53u);
+    fens.insert(fens.end(), perft.begin(), perft.end());
     for (const std::string& fen : fens)
         EXPECT_EQ(values_of(fen), values_of(mirror_fen(fen))) << fen;
 }

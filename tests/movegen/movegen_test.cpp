@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -184,12 +183,10 @@ TEST(Attacks, CheckersAfterMoves) {
 // suite: the count equals the list, and the capture generator gives exactly the captures and
 // promotions of the full list, in the same order.
 TEST(MoveGen, CountAndCapturesAgreeWithTheFullList) {
-    std::ifstream f(std::string(KELVORANTE_TEST_DATA) + "/perft.epd");
-    std::string line;
     c_srand(777);
     int positions = 0;
-    while (std::getline(f, line)) {
-        ASSERT_TRUE(setup(line.substr(0, line.find(" ;"))));
+    for (const std::string& line : perft_suite_fens()) {
+        ASSERT_TRUE(setup(line));
         for (int game = 0; game < 4; ++game) {
             std::vector<Move> moves;
             std::vector<Undo> undos(120);

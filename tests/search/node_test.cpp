@@ -1,6 +1,5 @@
 // The per-node machinery below the root: node entry, quiescence, draws inside the tree,
 // killers and the check test that pruning relies on.
-#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -97,10 +96,8 @@ TEST(Ordering, KillersKeepTheTwoLatestQuietCutoffs) {
 TEST(Attacks, GivesCheckAgreesWithTheCheckersAfterTheMove) {
     // Direct, sliding and discovered checks; castling, en passant and promotions are left
     // to the search's own check extension and are not asked about.
-    std::ifstream f(std::string(KELVORANTE_TEST_DATA) + "/perft.epd");
     int checks = 0, moves = 0;
-    for (std::string line; std::getline(f, line);) {
-        const std::string fen = line.substr(0, line.find(';'));
+    for (const std::string& fen : perft_suite_fens()) {
         ASSERT_TRUE(reset_engine(fen)) << fen;
         ScoredMove list[MAX_MOVES];
         for (ScoredMove *m = list, *end = gen_legal(game_position, list); m != end; ++m) {
