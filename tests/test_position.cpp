@@ -7,8 +7,8 @@
 #include "board/zobrist.h"
 #include "game/new_game.h"
 #include "movegen/movegen.h"
-#include "shell/platform.h"
-#include "shell/notation.h"
+#include "io/platform.h"
+#include "movegen/notation.h"
 
 namespace {
 Undo play_undo[HISTORY_SIZE];

@@ -26,7 +26,7 @@
 #include "game/book.h"
 #include "game/new_game.h"
 #include "movegen/movegen.h"
-#include "shell/notation.h"
+#include "movegen/notation.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "board/zobrist.h"
 
-#include "shell/platform.h"
+#include "io/platform.h"
 
 uint64_t piece_square_keys[16][256];
 uint64_t side_keys[2];

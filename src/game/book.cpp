@@ -6,9 +6,9 @@
 #include "board/history.h"
 #include "board/zobrist.h"
 #include "movegen/movegen.h"
-#include "shell/notation.h"
-#include "shell/platform.h"
-#include "shell/settings.h"
+#include "movegen/notation.h"
+#include "io/platform.h"
+#include "game/settings.h"
 
 char book_lines[BOOK_LINES][BOOK_LINE_CHARS];
 int32_t book_count;

@@ -7,7 +7,7 @@
 #include "search/quiesce.h"
 #include "search/root.h"
 #include "search/tt.h"
-#include "shell/settings.h"
+#include "game/settings.h"
 
 bool set_position(const char* fen) {
     if (!fen_is_well_formed(fen) || !fen_is_playable(fen)) return false;

@@ -9,11 +9,11 @@
 #include "search/root.h"
 #include "search/timeman.h"
 #include "shell/board_print.h"
-#include "shell/input.h"
-#include "shell/notation.h"
-#include "shell/output.h"
-#include "shell/platform.h"
-#include "shell/settings.h"
+#include "io/input.h"
+#include "movegen/notation.h"
+#include "io/output.h"
+#include "io/platform.h"
+#include "game/settings.h"
 
 int32_t game_result;
 uint8_t pondering;

@@ -8,9 +8,9 @@
 #include "game/think.h"
 #include "protocol/uci_internal.h"
 #include "search/timeman.h"
-#include "shell/input.h"
-#include "shell/output.h"
-#include "shell/settings.h"
+#include "io/input.h"
+#include "io/output.h"
+#include "game/settings.h"
 
 bool own_book = true;
 

@@ -12,10 +12,10 @@
 #include "search/report.h"
 #include "search/root.h"
 #include "search/timeman.h"
-#include "shell/input.h"
-#include "shell/notation.h"
-#include "shell/output.h"
-#include "shell/platform.h"
+#include "io/input.h"
+#include "movegen/notation.h"
+#include "io/output.h"
+#include "io/platform.h"
 
 namespace {
 

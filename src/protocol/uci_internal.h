@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "shell/tokens.h"
+#include "io/tokens.h"
 
 constexpr Separators UCI_WORDS = Separators::SPACES_AND_TABS;
 // One "position" line carries the whole game: 2,000 plies take about 10,000 characters.

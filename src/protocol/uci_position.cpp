@@ -10,8 +10,8 @@
 #include "game/new_game.h"
 #include "protocol/uci.h"
 #include "protocol/uci_internal.h"
-#include "shell/notation.h"
-#include "shell/settings.h"
+#include "movegen/notation.h"
+#include "game/settings.h"
 
 namespace {
 

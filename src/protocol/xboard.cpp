@@ -15,12 +15,12 @@
 #include "search/root.h"
 #include "search/timeman.h"
 #include "shell/console.h"
-#include "shell/input.h"
-#include "shell/notation.h"
-#include "shell/output.h"
-#include "shell/platform.h"
-#include "shell/settings.h"
-#include "shell/tokens.h"
+#include "io/input.h"
+#include "movegen/notation.h"
+#include "io/output.h"
+#include "io/platform.h"
+#include "game/settings.h"
+#include "io/tokens.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "search/ordering.h"
 #include "search/root.h"
 #include "search/timeman.h"
-#include "shell/platform.h"
+#include "io/platform.h"
 
 Move pv_table[MAX_PLY + 2][MAX_PLY + 2];
 bool (*poll_hook)() = nullptr;

@@ -2,7 +2,7 @@
 
 #include "search/quiesce.h"
 #include "search/root.h"
-#include "shell/platform.h"
+#include "io/platform.h"
 
 void (*progress_hook)(const Progress&) = nullptr;
 

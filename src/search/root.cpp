@@ -10,7 +10,7 @@
 #include "search/report.h"
 #include "search/search.h"
 #include "search/timeman.h"
-#include "shell/platform.h"
+#include "io/platform.h"
 
 namespace {
 

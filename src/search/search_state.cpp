@@ -1,7 +1,7 @@
 #include "search/search_state.h"
 
 #include "search/quiesce.h"
-#include "shell/platform.h"
+#include "io/platform.h"
 
 SearchState search_state;
 uint32_t search_node_cap = 0;

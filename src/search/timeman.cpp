@@ -1,7 +1,7 @@
 #include "search/timeman.h"
 
 #include "search/search_state.h"
-#include "shell/platform.h"
+#include "io/platform.h"
 
 ClockInputs clock_inputs;
 

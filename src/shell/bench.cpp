@@ -4,9 +4,9 @@
 #include "game/think.h"
 #include "search/quiesce.h"
 #include "search/root.h"
-#include "shell/notation.h"
-#include "shell/output.h"
-#include "shell/platform.h"
+#include "movegen/notation.h"
+#include "io/output.h"
+#include "io/platform.h"
 
 namespace {
 

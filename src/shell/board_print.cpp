@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "shell/output.h"
+#include "io/output.h"
 
 namespace {
 const char* cell_text(int code) {

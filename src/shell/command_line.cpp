@@ -9,8 +9,8 @@
 #include "movegen/perft.h"
 #include "shell/bench.h"
 #include "shell/eval_bench.h"
-#include "shell/notation.h"
-#include "shell/output.h"
+#include "movegen/notation.h"
+#include "io/output.h"
 
 namespace {
 

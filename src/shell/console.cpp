@@ -19,12 +19,12 @@
 #include "search/report.h"
 #include "search/timeman.h"
 #include "shell/board_print.h"
-#include "shell/input.h"
-#include "shell/notation.h"
-#include "shell/output.h"
-#include "shell/platform.h"
-#include "shell/settings.h"
-#include "shell/tokens.h"
+#include "io/input.h"
+#include "movegen/notation.h"
+#include "io/output.h"
+#include "io/platform.h"
+#include "game/settings.h"
+#include "io/tokens.h"
 
 namespace {
 

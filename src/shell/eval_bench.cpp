@@ -4,7 +4,7 @@
 
 #include "eval/eval_cache.h"
 #include "eval/evaluate.h"
-#include "shell/output.h"
+#include "io/output.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "shell/board_print.h"
 #include "shell/command_line.h"
 #include "shell/console.h"
-#include "shell/output.h"
-#include "shell/platform.h"
+#include "io/output.h"
+#include "io/platform.h"
 
 int main(int argc, char** argv) {
     // An interface that closes its end of the pipe is noticed as a failed write (and by

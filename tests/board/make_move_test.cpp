@@ -8,8 +8,8 @@
 #include "board/make_move.h"
 #include "board/pst.h"
 #include "movegen/movegen.h"
-#include "shell/notation.h"
-#include "shell/platform.h"
+#include "movegen/notation.h"
+#include "io/platform.h"
 #include "test_position.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "board/make_move.h"
 #include "board/zobrist.h"
-#include "shell/platform.h"
+#include "io/platform.h"
 #include "test_position.h"
 
 TEST(Zobrist, GeneratorAndKeysAreTheSameInEveryRun) {

@@ -2,7 +2,7 @@
 // as the think driver does, from the start position and after moves off the book. An
 // answer must be a legal move of the position, and probing must not change the position.
 #include "fuzz_support.h"
-#include "shell/notation.h"
+#include "movegen/notation.h"
 
 namespace {
 

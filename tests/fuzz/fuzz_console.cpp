@@ -5,7 +5,7 @@
 // dialogue, as they do in the process.
 #include "fuzz_support.h"
 #include "shell/console.h"
-#include "shell/tokens.h"
+#include "io/tokens.h"
 
 namespace {
 

@@ -31,10 +31,10 @@
 #include "search/report.h"
 #include "search/search_state.h"
 #include "search/timeman.h"
-#include "shell/input.h"
-#include "shell/output.h"
-#include "shell/platform.h"
-#include "shell/settings.h"
+#include "io/input.h"
+#include "io/output.h"
+#include "io/platform.h"
+#include "game/settings.h"
 
 namespace fuzz {
 

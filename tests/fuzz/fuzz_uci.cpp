@@ -6,8 +6,8 @@
 // reply) is legal in the position searched, and no other line brings one.
 #include "fuzz_support.h"
 #include "protocol/uci.h"
-#include "shell/notation.h"
-#include "shell/tokens.h"
+#include "movegen/notation.h"
+#include "io/tokens.h"
 
 namespace {
 

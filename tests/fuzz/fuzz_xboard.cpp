@@ -7,7 +7,7 @@
 // the game on the board, and an analysis brings none.
 #include "fuzz_support.h"
 #include "protocol/xboard.h"
-#include "shell/notation.h"
+#include "movegen/notation.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "engine_process.h"
 #include "game/book.h"
 #include "movegen/movegen.h"
-#include "shell/platform.h"
-#include "shell/settings.h"
+#include "io/platform.h"
+#include "game/settings.h"
 #include "test_position.h"
 
 namespace {

@@ -11,8 +11,8 @@
 #include "search/quiesce.h"
 #include "search/root.h"
 #include "search/search_helpers.h"
-#include "shell/input.h"
-#include "shell/settings.h"
+#include "io/input.h"
+#include "game/settings.h"
 #include "test_position.h"
 
 namespace {

@@ -14,8 +14,8 @@
 #include "search/report.h"
 #include "search/root.h"
 #include "search/search_helpers.h"
-#include "shell/input.h"
-#include "shell/settings.h"
+#include "io/input.h"
+#include "game/settings.h"
 
 TEST(SelfPlay, GamesReachAResultWithLegalMovesOnly) {
     const std::string sf = "/usr/games/stockfish", file = temp_directory() + "/commands";

@@ -7,8 +7,8 @@
 #include "board/make_move.h"
 #include "movegen/attacks.h"
 #include "movegen/movegen.h"
-#include "shell/platform.h"
-#include "shell/notation.h"
+#include "io/platform.h"
+#include "movegen/notation.h"
 #include "test_position.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "search/report.h"
 #include "search/search_helpers.h"
 #include "shell/console.h"
-#include "shell/notation.h"
+#include "movegen/notation.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include "search/quiesce.h"
 #include "search/root.h"
 #include "search/timeman.h"
-#include "shell/input.h"
-#include "shell/notation.h"
-#include "shell/platform.h"
-#include "shell/settings.h"
+#include "io/input.h"
+#include "movegen/notation.h"
+#include "io/platform.h"
+#include "game/settings.h"
 #include "test_position.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "search/ordering.h"
 #include "search/quiesce.h"
 #include "search/search_helpers.h"
-#include "shell/notation.h"
+#include "movegen/notation.h"
 #include "test_position.h"
 
 namespace {

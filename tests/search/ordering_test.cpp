@@ -5,7 +5,7 @@
 #include "search/ordering.h"
 #include "search/search_helpers.h"
 #include "search/tt.h"
-#include "shell/notation.h"
+#include "movegen/notation.h"
 #include "test_position.h"
 
 namespace {

@@ -13,8 +13,8 @@
 #include "search/report.h"
 #include "search/root.h"
 #include "search/timeman.h"
-#include "shell/platform.h"
-#include "shell/settings.h"
+#include "io/platform.h"
+#include "game/settings.h"
 #include "test_position.h"
 
 bool reset_engine(const std::string& fen) {

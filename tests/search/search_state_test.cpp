@@ -6,7 +6,7 @@
 #include "search/quiesce.h"
 #include "search/search_helpers.h"
 #include "search/search_state.h"
-#include "shell/settings.h"
+#include "game/settings.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "search/search_state.h"
 #include "search/timeman.h"
 #include "shell/console.h"
-#include "shell/settings.h"
+#include "game/settings.h"
 #include "test_position.h"
 
 namespace {

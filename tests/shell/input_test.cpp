@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/input.h"
+#include "io/input.h"
 
 namespace {
 // Feeds text through a pipe into the line reader.

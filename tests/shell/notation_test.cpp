@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/notation.h"
+#include "movegen/notation.h"
 #include "test_position.h"
 
 TEST(Notation, Squares) {

@@ -1,4 +1,4 @@
-#include "shell/settings.h"
+#include "game/settings.h"
 
 uint8_t protocol_mode = MODE_CONSOLE;
 uint8_t ponder_enabled = 0;

@@ -1,4 +1,4 @@
-#include "shell/tokens.h"
+#include "io/tokens.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "shell/notation.h"
+#include "movegen/notation.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "shell/platform.h"
+#include "io/platform.h"
 
 #include <ctime>
 #include <sys/time.h>

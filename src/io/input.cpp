@@ -1,4 +1,4 @@
-#include "shell/input.h"
+#include "io/input.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "shell/output.h"
+#include "io/output.h"
 
 #include <cstdarg>
 #include <cstdio>
