@@ -6,6 +6,7 @@
 #include "game/results.h"
 #include "movegen/movegen.h"
 #include "search/quiesce.h"
+#include "search/front_end.h"
 #include "search/root.h"
 #include "search/timeman.h"
 #include "shell/board_print.h"
@@ -24,7 +25,6 @@ int32_t moves_out_of_book;
 bool analysing = false;
 bool decision_cancelled = false;
 bool interface_owns_position = false;
-void (*decision_hold_hook)() = nullptr;
 bool announce_ponder_move = false;
 
 namespace {
@@ -92,7 +92,7 @@ void think(Position& pos) {
         if (pondering && score < HOPELESS) ponder_saw_mate = 1;
         return;
     }
-    if (decision_hold_hook) decision_hold_hook();
+    if (front_end.hold_decision) front_end.hold_decision();
     if (decision_cancelled) return;
 
     char text[6] = "     ";

@@ -28,10 +28,6 @@ extern bool decision_cancelled;
 // "position"; the move is announced but not left on the board.
 extern bool interface_owns_position;
 
-// Set by a front end that must not answer before it is told to (UCI: an infinite or
-// ponder search that ends on its own waits for "stop" or "ponderhit"). Called once the
-// decision is taken, before anything is printed or played.
-extern void (*decision_hold_hook)();
 // UCI "Ponder" option: the move line also names the expected reply.
 extern bool announce_ponder_move;
 

@@ -3,46 +3,48 @@
 #include "board/make_move.h"
 #include "movegen/movegen.h"
 
-bool (*perft_stop_hook)() = nullptr;
-bool perft_aborted = false;
-
 namespace {
 
-// Interior nodes between two questions to the stop hook; a few milliseconds of counting.
+// Interior nodes between two questions to the stop test; a few milliseconds of counting.
 constexpr uint32_t PERFT_POLL_INTERVAL = 1u << 14;
-uint32_t perft_poll_counter = 0;
 
-bool perft_should_stop() {
-    if (perft_aborted) return true;
-    if (++perft_poll_counter < PERFT_POLL_INTERVAL) return false;
-    perft_poll_counter = 0;
-    if (perft_stop_hook && perft_stop_hook()) perft_aborted = true;
-    return perft_aborted;
-}
+struct PerftStop {
+    bool (*asked)();
+    uint32_t counter;
+    bool aborted;
+
+    bool due() {
+        if (aborted) return true;
+        if (++counter < PERFT_POLL_INTERVAL) return false;
+        counter = 0;
+        if (asked && asked()) aborted = true;
+        return aborted;
+    }
+};
 
 // The moves made at every depth from 1 to depth.
-uint64_t count_tree(Position& pos, int depth, ScoredMove* list) {
+uint64_t count_tree(Position& pos, int depth, ScoredMove* list, PerftStop& stop) {
     if (depth == 1) return static_cast<uint64_t>(count_legal(pos, list));
     ScoredMove* end = gen_legal(pos, list);
     uint64_t count = static_cast<uint64_t>(end - list);
-    if (perft_should_stop()) return count;
+    if (stop.due()) return count;
     Undo undo;
     for (ScoredMove* m = list; m != end; ++m) {
         make_move(pos, m->move, undo);
-        count += count_tree(pos, depth - 1, end);
+        count += count_tree(pos, depth - 1, end, stop);
         unmake_move(pos, m->move, undo);
-        if (perft_aborted) break;
+        if (stop.aborted) break;
     }
     return count;
 }
 
 } // namespace
 
-uint64_t perft(Position& pos, int depth, ScoredMove* list) {
-    perft_aborted = false;
-    perft_poll_counter = 0;
-    if (depth <= 0) return 0;
-    return count_tree(pos, depth, list);
+uint64_t perft(Position& pos, int depth, ScoredMove* list, bool (*should_stop)(), bool* aborted) {
+    PerftStop stop{should_stop, 0, false};
+    const uint64_t count = depth <= 0 ? 0 : count_tree(pos, depth, list, stop);
+    if (aborted) *aborted = stop.aborted;
+    return count;
 }
 
 uint64_t perft_leaves(Position& pos, int depth, ScoredMove* list) {

@@ -11,11 +11,10 @@ constexpr int MAX_PERFT_DEPTH = 20;
 // Cumulative count: the moves generated at every node from the root down to depth 1
 // (the last level is counted without being made). list is the first free entry of an
 // area with room for depth * MAX_MOVES entries.
-// A long count asks perft_stop_hook from time to time whether to give up (the console's
-// input has ended); it then returns early with perft_aborted set.
-uint64_t perft(Position& pos, int depth, ScoredMove* list);
-extern bool (*perft_stop_hook)();
-extern bool perft_aborted;
+// A long count asks should_stop (when given) from time to time whether to give up (the
+// console's input has ended); it then returns early with *aborted set.
+uint64_t perft(Position& pos, int depth, ScoredMove* list, bool (*should_stop)() = nullptr,
+               bool* aborted = nullptr);
 
 // Ordinary leaf count at exactly this depth (what perft tables list).
 uint64_t perft_leaves(Position& pos, int depth, ScoredMove* list);

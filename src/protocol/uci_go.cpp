@@ -208,9 +208,7 @@ void uci_progress(const Progress& p) {
 }
 
 void uci_install_hooks() {
-    poll_hook = poll_during_search;
-    decision_hold_hook = hold_decision;
-    progress_hook = uci_progress;
+    front_end = FrontEnd{poll_during_search, uci_progress, hold_decision};
     interface_owns_position = true;
 }
 

@@ -417,8 +417,7 @@ void xboard_begin() {
     xb = XboardState{};
     analysing = false;
     set_fixed_allotment(0);
-    poll_hook = xboard_poll;
-    progress_hook = xboard_progress;
+    front_end = FrontEnd{xboard_poll, xboard_progress, nullptr};
 }
 
 void xboard_loop() {
@@ -438,6 +437,5 @@ void xboard_loop() {
         }
         if (!read_line(line, sizeof line) || !dispatch(line)) break;
     }
-    poll_hook = nullptr;
-    progress_hook = nullptr;
+    front_end = FrontEnd{};
 }

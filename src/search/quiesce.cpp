@@ -6,12 +6,12 @@
 #include "eval/evaluate.h"
 #include "movegen/movegen.h"
 #include "search/ordering.h"
+#include "search/front_end.h"
 #include "search/root.h"
 #include "search/timeman.h"
 #include "io/platform.h"
 
 Move pv_table[MAX_PLY + 2][MAX_PLY + 2];
-bool (*poll_hook)() = nullptr;
 
 namespace {
 
@@ -26,7 +26,7 @@ void request_stop() {
 
 void poll() {
     const SearchState& s = search_state;
-    bool stop = poll_hook && poll_hook();
+    bool stop = front_end.should_stop && front_end.should_stop();
     if (!s.limits.untimed &&
         time_stop_due(tick_ms() - s.clock_ms, s.allotment_ms, s.limits.movetime_ms))
         stop = true;

@@ -13,11 +13,6 @@ constexpr uint32_t POLL_INTERVAL = 16384;
 // Row p: the best line from the node at ply p, ended by 0.
 extern Move pv_table[MAX_PLY + 2][MAX_PLY + 2];
 
-// Every POLL_INTERVAL nodes the search asks the front end that started it whether to
-// stop: that is where waiting input, the end of input and a closed output are looked at,
-// each dialect with its own rules. True stops the search.
-extern bool (*poll_hook)();
-
 int quiesce(Position& pos, int alpha, int beta, ScoredMove* list, int ply, int follow_pv);
 void enter_node(Position& pos, int ply);
 void update_pv(Move move, int ply);

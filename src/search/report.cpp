@@ -4,13 +4,13 @@
 #include "search/root.h"
 #include "io/platform.h"
 
-void (*progress_hook)(const Progress&) = nullptr;
+FrontEnd front_end;
 
 void report_progress(int depth, int32_t score) {
-    if (!progress_hook) return;
+    if (!front_end.progress) return;
     const Progress p{depth, score, tick_ms() - search_state.start_ms, search_state.nodes,
                      pv_table[0]};
-    progress_hook(p);
+    front_end.progress(p);
 }
 
 int mate_in_moves(int32_t score) {

@@ -5,17 +5,7 @@
 
 #include <cstdint>
 
-#include "board/move.h"
-
-struct Progress {
-    int depth;
-    int32_t score;       // centipawns from the side to move, mate scores as they are
-    uint32_t elapsed_ms; // since the search began
-    uint32_t nodes;
-    const Move* pv; // the principal variation, ended by MOVE_NONE
-};
-
-extern void (*progress_hook)(const Progress&);
+#include "search/front_end.h"
 
 // Called by the root with the iteration depth and the new best score.
 void report_progress(int depth, int32_t score);

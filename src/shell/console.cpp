@@ -48,10 +48,9 @@ void perft_command(const char* arg) {
     if (depth > MAX_PERFT_DEPTH) depth = MAX_PERFT_DEPTH;
     search_state.nodes = 0;
     const uint32_t start = tick_ms();
-    perft_stop_hook = interface_gone;
-    const uint64_t count = perft(game_position, depth, perft_area);
-    perft_stop_hook = nullptr;
-    if (perft_aborted) return;
+    bool aborted = false;
+    const uint64_t count = perft(game_position, depth, perft_area, interface_gone, &aborted);
+    if (aborted) return;
     const uint32_t elapsed = tick_ms() - start;
     search_state.nodes = static_cast<uint32_t>(count);
     send("%llu moves in %d milliseconds\naverage: %f moves/sec\n",
@@ -139,8 +138,7 @@ void remove_two_plies(Position& pos) {
 }
 
 void console_begin() {
-    poll_hook = interface_gone;
-    progress_hook = console_progress;
+    front_end = FrontEnd{interface_gone, console_progress, nullptr};
     // Nobody gives the console a clock: every move is thought about for two seconds.
     set_fixed_allotment(CONSOLE_THINKING_MS);
 }

@@ -154,10 +154,9 @@ inline void restart_engine(uint8_t mode) {
     own_book = true;
     announce_ponder_move = false;
     interface_owns_position = false;
-    decision_hold_hook = nullptr;
-    poll_hook = nullptr;
-    progress_hook = nullptr;
-    perft_stop_hook = nullptr;
+    front_end.hold_decision = nullptr;
+    front_end.should_stop = nullptr;
+    front_end.progress = nullptr;
     analysing = false;
     decision_cancelled = false;
     game_result = RESULT_NONE;

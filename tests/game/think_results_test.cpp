@@ -8,6 +8,7 @@
 #include "game/think.h"
 #include "protocol/xboard.h"
 #include "shell/console.h"
+#include "search/front_end.h"
 #include "search/quiesce.h"
 #include "search/root.h"
 #include "search/search_helpers.h"
@@ -102,12 +103,12 @@ TEST(Think, PonderingLeavesTheGameAsItWas) {
     const GameSnapshot after_move = take_snapshot();
     ASSERT_NE(search_state.ponder_move, MOVE_NONE);
     ponder_polls = 0;
-    poll_hook = stop_after_three_polls;
+    front_end.should_stop = stop_after_three_polls;
     search_state.limits = SearchLimits{};
-    progress_hook = xboard_progress;
+    front_end.progress = xboard_progress;
     start_pondering(game_position);
-    poll_hook = nullptr;
-    progress_hook = nullptr;
+    front_end.should_stop = nullptr;
+    front_end.progress = nullptr;
     const std::string out = finish_capture();
     EXPECT_EQ(pondering, 1);
     EXPECT_NE(pondered_move, MOVE_NONE);

@@ -28,8 +28,8 @@ TEST(SelfPlay, GamesReachAResultWithLegalMovesOnly) {
                             "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1"}) {
         ASSERT_TRUE(reset_engine(fen));
         protocol_mode = MODE_XBOARD;
-        poll_hook = [] { return false; };
-        progress_hook = nullptr;
+        front_end.should_stop = [] { return false; };
+        front_end.progress = nullptr;
         search_state.limits = depth_limits(3);
         std::vector<std::string> moves;
         std::string result, line = std::string("position fen ") + fen + " moves";

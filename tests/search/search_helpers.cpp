@@ -20,8 +20,8 @@
 bool reset_engine(const std::string& fen) {
     protocol_mode = MODE_CONSOLE;
     search_state.limits = SearchLimits{};
-    poll_hook = nullptr;
-    progress_hook = nullptr;
+    front_end.should_stop = nullptr;
+    front_end.progress = nullptr;
     clock_inputs = ClockInputs{};
     set_time_control(30, 0);
     search_state.ponder_move = pondered_move = MOVE_NONE;

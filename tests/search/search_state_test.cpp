@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "game/think.h"
+#include "search/front_end.h"
 #include "search/quiesce.h"
 #include "search/search_helpers.h"
 #include "search/search_state.h"
@@ -19,7 +20,7 @@ bool counting_hook() {
 struct CapGuard {
     ~CapGuard() {
         search_node_cap = 0;
-        poll_hook = nullptr;
+        front_end.should_stop = nullptr;
         search_state.limits = SearchLimits{};
     }
 };
@@ -33,7 +34,7 @@ TEST(SearchState, NodeCapBoundsEverySearchAndPollsOnce) {
         ASSERT_TRUE(
             reset_engine("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"));
         search_node_cap = 300;
-        poll_hook = counting_hook;
+        front_end.should_stop = counting_hook;
         polls = 0;
         search_state.limits = SearchLimits{};
         search_state.limits.untimed = true;
@@ -50,7 +51,7 @@ TEST(SearchState, NodeCapBoundsEverySearchAndPollsOnce) {
     ASSERT_TRUE(reset_engine(start_fen));
     search_node_cap = 0;
     polls = 0;
-    poll_hook = counting_hook;
+    front_end.should_stop = counting_hook;
     search_state.limits = SearchLimits{};
     search_state.limits.untimed = true;
     search_state.limits.nodes = 1000;

@@ -18,7 +18,7 @@ TEST(Search, RootFindsEveryShortestMateAndLeavesTheGameAlone) {
     ASSERT_GE(suite.size(), 20u);
     for (const MateCase& c : suite) {
         ASSERT_TRUE(reset_engine(c.fen)) << c.fen;
-        progress_hook = nullptr;
+        front_end.progress = nullptr;
         const GameSnapshot before = take_snapshot();
         const RootResult r = search_to_depth(30);
         EXPECT_EQ(r.best_score, SCORE_MATE - (2 * c.moves - 1)) << c.fen;
@@ -51,10 +51,10 @@ TEST(Search, AbortedSearchesRestoreTheGameAndStillYieldAMove) {
     for (const Case& c : cases) {
         ASSERT_TRUE(reset_engine(start_fen));
         for (const char* m : {"e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6"}) ASSERT_TRUE(play(m));
-        progress_hook = nullptr;
+        front_end.progress = nullptr;
         const GameSnapshot before = take_snapshot();
         polls = 0, stop_after = c.stop_after;
-        poll_hook = c.stop_after ? stopping_hook : nullptr;
+        front_end.should_stop = c.stop_after ? stopping_hook : nullptr;
         search_state.limits = depth_limits(c.depth);
         search_state.limits.nodes = c.nodes;
         search_state.nodes = 0, search_state.poll_counter = POLL_INTERVAL - c.first_poll,
@@ -62,7 +62,7 @@ TEST(Search, AbortedSearchesRestoreTheGameAndStillYieldAMove) {
         search_state.status = STATUS_RUNNING;
         root_search(game_position);
         search_state.status = STATUS_IDLE;
-        poll_hook = nullptr;
+        front_end.should_stop = nullptr;
         EXPECT_EQ(compare_snapshot(before), "") << c.what;
         EXPECT_EQ(polls, c.stop_after) << c.what;
         EXPECT_NE(search_state.best_move, MOVE_NONE) << c.what;

@@ -133,8 +133,8 @@ TEST(Console, CommandsLineByLineInProcess) {
     EXPECT_FALSE(console_command(quit));
     const std::string output = testing::internal::GetCapturedStdout();
     search_node_cap = 0;
-    poll_hook = nullptr;
-    progress_hook = nullptr;
+    front_end.should_stop = nullptr;
+    front_end.progress = nullptr;
     set_fixed_allotment(0);
     EXPECT_NE(output.find("move "), std::string::npos) << output;
     EXPECT_TRUE(pos_ok(game_position));
