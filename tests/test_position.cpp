@@ -5,7 +5,7 @@
 
 #include "board/make_move.h"
 #include "board/zobrist.h"
-#include "game/new_game.h"
+#include "game/game.h"
 #include "movegen/movegen.h"
 #include "io/platform.h"
 #include "movegen/notation.h"
@@ -22,7 +22,7 @@ bool setup(const std::string& fen) {
         init_zobrist_keys();
         keys_ready = true;
     }
-    return set_position(fen.c_str());
+    return new_game(fen.c_str());
 }
 
 std::string move_text(Move move) {

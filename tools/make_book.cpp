@@ -24,7 +24,7 @@
 #include "board/make_move.h"
 #include "board/zobrist.h"
 #include "game/book.h"
-#include "game/new_game.h"
+#include "game/game.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
 
@@ -40,7 +40,7 @@ struct SourceLine {
 
 // Converts one opening line; on failure writes a message naming the line and move.
 bool convert_line(const std::string& file, const SourceLine& line, std::string& digits) {
-    set_position(start_fen);
+    new_game(start_fen);
     Position& pos = game_position;
     std::istringstream words(line.text);
     std::string word;

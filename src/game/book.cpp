@@ -8,24 +8,16 @@
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
 #include "io/platform.h"
-#include "game/settings.h"
 
-char book_lines[BOOK_LINES][BOOK_LINE_CHARS];
-int32_t book_count;
-char book_line[BOOK_PLIES * 4 + 1];
-uint8_t book_loaded;
+BookTable book_table;
 
 namespace {
-
-// The lines in the table were read for the current game. Set-up clears it, so lines left
-// over from an earlier game are never consulted for a position set up from a FEN.
-bool book_in_game = false;
 
 // The largest value c_rand returns; the pick divides by it (not by its count of values).
 constexpr int64_t RAND_TOP = 32767;
 
-bool book_off() {
-    use_book = 0;
+bool book_off(BookState& book) {
+    book.in_use = 0;
     return false;
 }
 
@@ -76,12 +68,12 @@ bool read_book_file(const char* path) {
     if (!f) return false;
     int32_t count = 0;
     // Lines past the table's capacity are left unread.
-    while (count < BOOK_LINES && read_text_line(f, book_lines[count])) ++count;
+    while (count < BOOK_LINES && read_text_line(f, book_table.lines[count])) ++count;
     // The line an unterminated end of file left in the next slot is not part of the book.
-    if (count < BOOK_LINES) book_lines[count][0] = '\0';
+    if (count < BOOK_LINES) book_table.lines[count][0] = '\0';
     std::fclose(f);
-    book_count = count;
-    book_in_game = true;
+    book_table.count = count;
+    book_table.for_this_game = true;
     return true;
 }
 
@@ -102,12 +94,12 @@ uint64_t start_position_key() {
 // The book's lines start at the standard start position and the game line is indexed by
 // ply, so the book may answer only when the game began there at ply 0 and the game line
 // holds every move played since, the very moves on the board.
-bool game_line_agrees(const Position& pos) {
+bool game_line_agrees(const BookState& book, const Position& pos) {
     if (setup_ply != 0 || pos.ply >= static_cast<uint32_t>(BOOK_PLIES)) return false;
     if (game_history[0].key != start_position_key()) return false;
-    if (std::strlen(book_line) < 4 * pos.ply) return false;
+    if (std::strlen(book.line) < 4 * pos.ply) return false;
     for (uint32_t i = 0; i < pos.ply; ++i) {
-        const char* d = book_line + 4 * i;
+        const char* d = book.line + 4 * i;
         const Move played = game_history[i].move;
         if (!is_move_digits(d) || move_from(played) != digit_square(d[0], d[1]) ||
             move_to(played) != digit_square(d[2], d[3]))
@@ -118,14 +110,14 @@ bool game_line_agrees(const Position& pos) {
 
 } // namespace
 
-void clear_book_line() {
-    std::memset(book_line, 0, sizeof book_line);
-    book_in_game = false;
+void clear_book_line(BookState& book) {
+    std::memset(book.line, 0, sizeof book.line);
+    book_table.for_this_game = false;
 }
 
-void record_book_move(uint32_t ply, const char* text) {
+void record_book_move(BookState& book, uint32_t ply, const char* text) {
     if (ply >= static_cast<uint32_t>(BOOK_PLIES)) return;
-    char* at = book_line + 4 * ply;
+    char* at = book.line + 4 * ply;
     // Text that names no squares cannot be recorded; ending the line here keeps the book
     // from answering later in this game.
     if (text_to_square(text) < 0 || text_to_square(text + 2) < 0) {
@@ -136,31 +128,32 @@ void record_book_move(uint32_t ply, const char* text) {
     at[4] = '\0';
 }
 
-void load_book(int side) {
-    std::memset(book_lines, 0, sizeof book_lines);
-    book_count = 0;
-    book_in_game = false;
+void load_book(BookState& book, int side) {
+    std::memset(book_table.lines, 0, sizeof book_table.lines);
+    book_table.count = 0;
+    book_table.for_this_game = false;
     if (read_book_named(side == WHITE ? "whitebook.obk" : "blackbook.obk")) return;
     if (read_book_named("book.obk")) return;
-    use_book = 0;
+    book.in_use = 0;
 }
 
-bool probe_book(Position& pos, ScoredMove& out) {
-    if (!book_in_game || !game_line_agrees(pos)) return book_off();
+bool probe_book(BookState& book, Position& pos, ScoredMove& out) {
+    char(&lines)[BOOK_LINES][BOOK_LINE_CHARS] = book_table.lines;
+    if (!book_table.for_this_game || !game_line_agrees(book, pos)) return book_off(book);
 
     // 1. Keep only the lines that agree with the game so far, at the front of the table.
     const size_t played = 4 * pos.ply;
     int32_t matches = 0;
-    for (int32_t i = 0; i < book_count; ++i) {
-        if (std::strncmp(book_lines[i], book_line, played) != 0) continue;
-        if (matches != i) std::memcpy(book_lines[matches], book_lines[i], BOOK_LINE_CHARS);
+    for (int32_t i = 0; i < book_table.count; ++i) {
+        if (std::strncmp(lines[i], book.line, played) != 0) continue;
+        if (matches != i) std::memcpy(lines[matches], lines[i], BOOK_LINE_CHARS);
         ++matches;
     }
-    book_count = matches;
+    book_table.count = matches;
 
     // 2. No line, or one line that ends here: the game has left the book.
-    if (matches == 0) return book_off();
-    if (matches == 1 && std::strlen(book_lines[0]) == played) return book_off();
+    if (matches == 0) return book_off(book);
+    if (matches == 1 && std::strlen(lines[0]) == played) return book_off(book);
 
     // 3. Pick a line at random; the top draw would name one past the last line.
     int64_t index = c_rand() * static_cast<int64_t>(matches) / RAND_TOP;
@@ -168,16 +161,16 @@ bool probe_book(Position& pos, ScoredMove& out) {
 
     // 4. Its next move must be four book digits and legal here; anything else, including
     // a chosen line that ends here, counts as no book move.
-    const char* d = book_lines[index] + played;
-    if (!is_move_digits(d)) return book_off();
+    const char* d = lines[index] + played;
+    if (!is_move_digits(d)) return book_off(book);
     char text[6] = {};
     square_to_text(d[0], d[1], text);
     square_to_text(d[2], d[3], text + 2);
     const Move move = text_to_move(pos, text);
-    if (!is_legal_move(pos, move)) return book_off();
+    if (!is_legal_move(pos, move)) return book_off(book);
 
     out.move = move;
     out.score = 0;
-    use_book = 1;
+    book.in_use = 1;
     return true;
 }

@@ -17,21 +17,33 @@ constexpr int BOOK_LINE_CHARS = 256; // 255 characters and the terminator
 constexpr int BOOK_PLIES = 64;
 constexpr int BOOK_PATH_CHARS = 256; // directory, separator and file name
 
-extern char book_lines[BOOK_LINES][BOOK_LINE_CHARS];
-extern int32_t book_count;
-// The game so far in digit form, four characters per ply from the start position.
-extern char book_line[BOOK_PLIES * 4 + 1];
-// 1 once a book has been read for this game, or when the game did not start from the
-// start position (then no book is ever read for it).
-extern uint8_t book_loaded;
+// The book's part of the game record.
+struct BookState {
+    uint8_t in_use; // the book is still consulted in this game
+    // 1 once a book has been read for this game, or when the game did not start from the
+    // start position (then no book is ever read for it).
+    uint8_t loaded;
+    // The game so far in digit form, four characters per ply from the start position.
+    char line[BOOK_PLIES * 4 + 1];
+};
+
+// The lines read from the book file, narrowed as the game goes on.
+struct BookTable {
+    char lines[BOOK_LINES][BOOK_LINE_CHARS];
+    int32_t count;
+    // The lines were read for the current game. A new game clears it, so lines left over
+    // from an earlier game are never consulted for a position set up from a FEN.
+    bool for_this_game;
+};
+extern BookTable book_table;
 
 // New game: empties the game line and forgets the lines read for the previous game.
-void clear_book_line();
+void clear_book_line(BookState& book);
 // Records a move of the game (coordinate text) at ply while there is room; the game line
 // then ends after it, so moves taken back and replaced leave nothing stale behind.
-void record_book_move(uint32_t ply, const char* text);
+void record_book_move(BookState& book, uint32_t ply, const char* text);
 // Reads the colour's book, else "book.obk"; without either the book is switched off.
-void load_book(int side);
+void load_book(BookState& book, int side);
 // True with a legal move when the book has one for this position; otherwise switches the
-// book off (use_book = 0) for the rest of the game.
-bool probe_book(Position& pos, ScoredMove& out);
+// book off (in_use = 0) for the rest of the game.
+bool probe_book(BookState& book, Position& pos, ScoredMove& out);

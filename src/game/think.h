@@ -1,38 +1,38 @@
-// The think driver: book or search, play and announce the move, detect the end of the
-// game, and think on the opponent's time.
+// The think driver: book or search, then the move played on the game and how it leaves the
+// game, handed back as a decision that the front end words in its own dialect; and the
+// thinking on the opponent's time. Nothing here prints.
 #pragma once
 
 #include <cstdint>
 
 #include "board/position.h"
 
-constexpr int32_t RESULT_NONE = 0;
-constexpr int32_t RESULT_FIFTY = 2;
-constexpr int32_t RESULT_STALEMATE = 4;
-constexpr int32_t RESULT_MATE = 5;
+enum class Verdict : uint8_t {
+    PLAY,      // the move has been played on the position; `end` tells how it leaves the game
+    RESIGN,    // no move, or (where resigning is allowed) a hopeless position
+    GAME_OVER, // the game had already ended; `end` tells how, nothing was played
+    SILENT,    // pondering or analysing ended, or the front end cancelled: nothing to say
+};
 
-extern int32_t game_result;
-extern uint8_t pondering;
-extern uint8_t ponder_saw_mate;
-extern Move pondered_move; // MOVE_NONE while thinking on the opponent's position itself
-extern uint32_t ponder_start_ms;
-extern int32_t moves_out_of_book;
+enum class GameEnd : uint8_t { NONE, REPETITION, FIFTY, STALEMATE, MATE };
 
-// XBoard analysis: think searches without a book, a clock or a move to play.
-extern bool analysing;
-// Set by a front end while the engine thinks on its move when the interface has taken
-// the position away (force mode, a new game, a take-back, quit): the search stops and
-// nothing is played or printed.
-extern bool decision_cancelled;
-// UCI: the interface owns the position and sends the engine's move back with the next
-// "position"; the move is announced but not left on the board.
-extern bool interface_owns_position;
+struct Decision {
+    Verdict verdict;
+    GameEnd end;
+    Move move;
+    // The expected reply when it is a legal move after the engine's move, else MOVE_NONE.
+    Move ponder_move;
+    int32_t score;
+    bool from_book;
+    // The front end should think on the opponent's time once it has announced the move.
+    bool ponder_next;
+};
 
-// UCI "Ponder" option: the move line also names the expected reply.
-extern bool announce_ponder_move;
-
-void think(Position& pos);
-void announce_move(Position& pos, Move move, char* text);
+// Chooses the engine's move in the game position and plays it there (when the verdict is
+// PLAY), or thinks silently while pondering or analysing.
+Decision think(Position& pos);
+// Plays a move the engine has decided on and tells how it leaves the game.
+Decision play_decided_move(Position& pos, Move move, int32_t score, bool from_book);
 // Thinks on the opponent's time: on the expected reply when there is a legal one, else on
-// the opponent's position itself (after "playother").
+// the opponent's position itself (after "playother"). Returns when input arrives.
 void start_pondering(Position& pos);

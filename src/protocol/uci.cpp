@@ -4,15 +4,14 @@
 #include <cctype>
 #include <cstring>
 
-#include "game/results.h"
-#include "game/think.h"
+#include "game/game.h"
+#include "protocol/results.h"
 #include "protocol/uci_internal.h"
 #include "search/timeman.h"
 #include "io/input.h"
 #include "io/output.h"
-#include "game/settings.h"
 
-bool own_book = true;
+UciOptions uci_options = {true, false};
 
 namespace {
 
@@ -71,12 +70,12 @@ void set_option(char* args) {
         return;
     }
     if (ponder) {
-        announce_ponder_move = on;
+        uci_options.ponder = on;
     } else {
         // Switching the book on takes effect with the next game: the book cannot pick up a
         // game it has not followed from the start.
-        own_book = on;
-        if (!on) use_book = 0;
+        uci_options.own_book = on;
+        if (!on) game.state.book.in_use = 0;
     }
 }
 

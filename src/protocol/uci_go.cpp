@@ -3,9 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "game/results.h"
+#include "game/game.h"
 #include "game/think.h"
 #include "movegen/movegen.h"
+#include "protocol/results.h"
 #include "protocol/uci.h"
 #include "protocol/uci_internal.h"
 #include "search/quiesce.h"
@@ -187,6 +188,33 @@ void restrict_root(Position& pos, const GoRequest& g) {
     }
 }
 
+// "bestmove" for the decision, followed by the result line when the move ended the game.
+// The interface owns the position and sends the engine's move back with its next
+// "position", so the move is taken back once it has been announced.
+void announce(const Decision& d, Position& pos) {
+    switch (d.verdict) {
+    case Verdict::SILENT: return;
+    case Verdict::RESIGN: send("bestmove 0000\n"); return;
+    case Verdict::GAME_OVER:
+        if (d.end == GameEnd::MATE)
+            send("bestmove 0000\n");
+        else
+            send("%s", end_after_move_line(d.end, 0));
+        return;
+    case Verdict::PLAY: break;
+    }
+    char text[6], reply[6];
+    move_to_full_text(d.move, text);
+    if (uci_options.ponder && d.ponder_move != MOVE_NONE) {
+        move_to_full_text(d.ponder_move, reply);
+        send("bestmove %s ponder %s\n", text, reply);
+    } else {
+        send("bestmove %s\n", text);
+    }
+    if (d.end != GameEnd::NONE) send("%s", end_after_move_line(d.end, static_cast<int>(pos.side)));
+    take_back(pos, 1);
+}
+
 } // namespace
 
 void uci_progress(const Progress& p) {
@@ -209,7 +237,7 @@ void uci_progress(const Progress& p) {
 
 void uci_install_hooks() {
     front_end = FrontEnd{poll_during_search, uci_progress, hold_decision};
-    interface_owns_position = true;
+    game.may_resign = false;
 }
 
 bool uci_go(char* args) {
@@ -219,8 +247,8 @@ bool uci_go(char* args) {
     const int us = static_cast<int>(pos.side);
 
     // A result line of an earlier search must not keep this one from answering.
-    game_result = RESULT_NONE;
-    pondering = 0;
+    game.state.result = RESULT_NONE;
+    game.state.pondering = false;
     search_state.ponder_move = MOVE_NONE;
 
     session = SearchSession{};
@@ -251,7 +279,7 @@ bool uci_go(char* args) {
         hold_decision();
         send("bestmove 0000\n");
     } else {
-        think(pos);
+        announce(think(pos), pos);
     }
     search_state.limits = SearchLimits{};
     clear_engine_clock();

@@ -15,8 +15,11 @@ constexpr size_t UCI_LINE_SIZE = 65536;
 // "info string <text><detail>", the detail cut to its start (a garbage word may be long).
 void uci_say(const char* text, const char* detail = "");
 
-// The OwnBook option, applied at every new game.
-extern bool own_book;
+struct UciOptions {
+    bool own_book; // OwnBook, applied at every new game
+    bool ponder;   // Ponder: the move line also names the expected reply
+};
+extern UciOptions uci_options;
 
 // "go" with the words after it. Returns false when the dialogue must end ("quit" or the
 // end of input arrived during the search).

@@ -7,11 +7,10 @@
 #include "board/history.h"
 #include "board/make_move.h"
 #include "game/book.h"
-#include "game/new_game.h"
+#include "game/game.h"
 #include "protocol/uci.h"
 #include "protocol/uci_internal.h"
 #include "movegen/notation.h"
-#include "game/settings.h"
 
 namespace {
 
@@ -36,13 +35,13 @@ bool refuse(const char* text, const char* detail = "") {
 
 // The book holds games from the start position only, and only while the option is on.
 void apply_book_preference(bool from_start) {
-    if (!own_book || !from_start) use_book = 0;
+    if (!uci_options.own_book || !from_start) game.state.book.in_use = 0;
 }
 
 // A new game from "startpos" or a FEN the engine has accepted.
 void set_up(const char* start) {
     const bool from_start = std::strcmp(start, "startpos") == 0;
-    set_position(from_start ? start_fen : start);
+    new_game(from_start ? start_fen : start);
     apply_book_preference(from_start);
     if (start != game_start) std::snprintf(game_start, sizeof game_start, "%s", start);
 }
@@ -96,10 +95,10 @@ bool refuse_move(int index) {
 // Enters the game's moves from first_ply on into the book's game line. Called only once a
 // whole list has been accepted, so a refused list leaves no trace there.
 void record_game_for_book(uint32_t first_ply) {
-    for (uint32_t p = first_ply; p < game_position.ply && use_book; ++p) {
+    for (uint32_t p = first_ply; p < game_position.ply && game.state.book.in_use; ++p) {
         char text[6];
         move_to_text(game_history[p].move, text);
-        record_book_move(p, text);
+        record_book_move(game.state.book, p, text);
     }
 }
 
@@ -132,7 +131,7 @@ bool follow_game(const char* start, int count) {
                 return refuse_move(bad);
             }
             // The book only narrows: after a take-back it cannot follow the game again.
-            if (back > 0) use_book = 0;
+            if (back > 0) game.state.book.in_use = 0;
             record_game_for_book(setup_ply + static_cast<uint32_t>(common));
             return true;
         }

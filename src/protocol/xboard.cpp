@@ -6,20 +6,18 @@
 
 #include "board/make_move.h"
 #include "game/book.h"
-#include "game/new_game.h"
-#include "game/results.h"
+#include "game/game.h"
 #include "game/think.h"
 #include "movegen/movegen.h"
+#include "protocol/results.h"
 #include "search/quiesce.h"
 #include "search/report.h"
 #include "search/root.h"
 #include "search/timeman.h"
-#include "shell/console.h"
 #include "io/input.h"
 #include "movegen/notation.h"
 #include "io/output.h"
 #include "io/platform.h"
-#include "game/settings.h"
 #include "io/tokens.h"
 
 namespace {
@@ -91,11 +89,16 @@ void set_game_limits() {
     search_state.limits.movetime_ms = xb.movetime_ms;
 }
 
+// After the engine's move the opponent's time is used when the game goes on.
+void announce_and_ponder(const Decision& d) {
+    if (xboard_announce(d, game_position) && d.ponder_next) start_pondering(game_position);
+}
+
 void play_for_side_to_move() {
     set_game_limits();
-    game_result = RESULT_NONE;
-    pondering = 0;
-    think(game_position);
+    game.state.result = RESULT_NONE;
+    game.state.pondering = false;
+    announce_and_ponder(think(game_position));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -114,8 +117,8 @@ bool poll_background_search() {
         char* cursor = copy;
         const char* word = next_word(cursor);
         if (!word) continue;
-        if (analysing && !std::strcmp(word, ".")) continue;
-        if (analysing && !std::strcmp(word, "ping")) {
+        if (game.analysing && !std::strcmp(word, ".")) continue;
+        if (game.analysing && !std::strcmp(word, "ping")) {
             answer_ping(rest_of_line(cursor));
             continue;
         }
@@ -131,7 +134,7 @@ bool poll_background_search() {
 bool poll_own_move() {
     while (stream_pending()) {
         if (!read_stream_line(xb.search_line, sizeof xb.search_line)) {
-            decision_cancelled = true; // the interface has gone: nothing is played
+            game.cancelled = true; // the interface has gone: nothing is played
             return true;
         }
         char copy[LINE_SIZE];
@@ -143,21 +146,21 @@ bool poll_own_move() {
         // The engine is already playing the side to move.
         if (!std::strcmp(word, "go")) continue;
         if (word_in(word, CANCELLING_WORDS, sizeof CANCELLING_WORDS / sizeof CANCELLING_WORDS[0])) {
-            decision_cancelled = true;
+            game.cancelled = true;
             keep_line(xb.search_line);
             return true;
         }
-        if (!keep_line(xb.search_line) || moves_out_of_book >= 1) return true;
+        if (!keep_line(xb.search_line) || game.state.moves_out_of_book >= 1) return true;
     }
     return false;
 }
 
 bool xboard_poll() {
     if (output_closed()) {
-        decision_cancelled = true;
+        game.cancelled = true;
         return true;
     }
-    return (analysing || pondering) ? poll_background_search() : poll_own_move();
+    return (game.analysing || game.state.pondering) ? poll_background_search() : poll_own_move();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -168,7 +171,7 @@ void set_board(const char* fen) {
         missing_argument("setboard");
         return;
     }
-    if (set_position(fen)) {
+    if (new_game(fen)) {
         xb.board_refused = false;
         return;
     }
@@ -222,7 +225,7 @@ void select_variant(char* arg) {
 void go_command() {
     if (xb.board_refused) return;
     xb.force_mode = false;
-    analysing = false;
+    game.analysing = false;
     play_for_side_to_move();
 }
 
@@ -231,8 +234,8 @@ void go_command() {
 void playother_command() {
     if (xb.board_refused) return;
     xb.force_mode = false;
-    analysing = false;
-    if (ponder_enabled && !use_book) {
+    game.analysing = false;
+    if (game.state.ponder_enabled && !game.state.book.in_use) {
         set_game_limits();
         search_state.ponder_move = MOVE_NONE;
         start_pondering(game_position);
@@ -240,40 +243,37 @@ void playother_command() {
 }
 
 void new_command() {
-    set_position(start_fen);
+    new_game(start_fen);
     xb.board_refused = false;
     xb.force_mode = false;
     xb.depth_limit = 0;
 }
 
-void take_back(int plies) {
+void undo_plies(int plies) {
     if (xb.board_refused) return;
-    take_back_plies(game_position, plies);
-    pondering = 0;
+    take_back(game_position, plies);
+    game.state.pondering = false;
 }
 
 // The engine's reply from the thinking on the opponent's time, if that thinking can be
 // used. Returns false when a normal search must decide instead.
 bool answer_from_ponder(Position& pos, Move move, uint32_t now) {
-    if (ponder_saw_mate || pondered_move == MOVE_NONE || !same_move(move, pondered_move) ||
-        now - ponder_start_ms <= PONDER_HIT_MIN_MS)
+    const GameState& g = game.state;
+    if (game.ponder_saw_mate || g.pondered_move == MOVE_NONE || !same_move(move, g.pondered_move) ||
+        now - g.ponder_start_ms <= PONDER_HIT_MIN_MS)
         return false;
-    if (game_result == RESULT_FIFTY) {
+    if (g.result == RESULT_FIFTY) {
         send("%s", FIFTY_MOVE_LINE);
         return true;
     }
-    if (game_result == RESULT_STALEMATE) {
+    if (g.result == RESULT_STALEMATE) {
         send("%s", STALEMATE_LINE);
         return true;
     }
     const Move reply = pv_table[0][0];
     // An interrupted ponder may have left no line for this position: search instead.
     if (reply == MOVE_NONE || !is_legal_move(pos, reply)) return false;
-    char text[6] = "     ";
-    move_to_text(reply, text);
-    Undo undo;
-    make_move(pos, reply, undo);
-    announce_move(pos, reply, text);
+    announce_and_ponder(play_decided_move(pos, reply, search_state.best_score, false));
     return true;
 }
 
@@ -297,9 +297,9 @@ bool dispatch(char* line) {
     } else if (!std::strcmp(word, "level")) {
         parse_level(rest);
     } else if (!std::strcmp(word, "hard")) {
-        ponder_enabled = 1;
+        game.state.ponder_enabled = true;
     } else if (!std::strcmp(word, "easy")) {
-        ponder_enabled = 0;
+        game.state.ponder_enabled = false;
     } else if (!std::strcmp(word, "time")) {
         set_clock(rest);
     } else if (!std::strcmp(word, "setboard")) {
@@ -307,9 +307,9 @@ bool dispatch(char* line) {
     } else if (!std::strcmp(word, "force")) {
         xb.force_mode = true;
     } else if (!std::strcmp(word, "remove")) {
-        take_back(2);
+        undo_plies(2);
     } else if (!std::strcmp(word, "undo")) {
-        take_back(1);
+        undo_plies(1);
     } else if (!std::strcmp(word, "ping")) {
         answer_ping(rest);
     } else if (!std::strcmp(word, "sd")) {
@@ -317,20 +317,20 @@ bool dispatch(char* line) {
     } else if (!std::strcmp(word, "st")) {
         set_time_per_move(rest);
     } else if (!std::strcmp(word, "analyze")) {
-        analysing = true;
+        game.analysing = true;
     } else if (!std::strcmp(word, "exit")) {
         // Analysis ends in force mode: the interface decides what comes next.
-        if (analysing) xb.force_mode = true;
-        analysing = false;
+        if (game.analysing) xb.force_mode = true;
+        game.analysing = false;
     } else if (!std::strcmp(word, "variant")) {
         select_variant(rest);
     } else if (is_silent_word(word)) {
     } else if (has_move_form(word)) {
-        xboard_opponent_move(game_position, word, xb.force_mode || analysing);
+        xboard_opponent_move(game_position, word, xb.force_mode || game.analysing);
     } else {
         send("Error (unknown command): %s\n", word);
     }
-    if (changes_analysis) xb.analysis_due = analysing;
+    if (changes_analysis) xb.analysis_due = game.analysing;
     return true;
 }
 
@@ -344,18 +344,35 @@ void xboard_analyse() {
     search_state.limits = SearchLimits{};
     search_state.limits.untimed = true;
     search_state.limits.no_early_stop = true;
-    pondering = 0;
+    game.state.pondering = false;
     think(game_position);
 }
 
 bool xboard_analysis_due() { return xb.analysis_due; }
 
+bool xboard_announce(const Decision& d, const Position& pos) {
+    switch (d.verdict) {
+    case Verdict::SILENT: return false;
+    case Verdict::RESIGN: send("resign\n"); return false;
+    case Verdict::GAME_OVER:
+        send("%s", d.end == GameEnd::MATE ? LOSE_LINE[pos.side] : end_after_move_line(d.end, 0));
+        return false;
+    case Verdict::PLAY: break;
+    }
+    char text[6];
+    move_to_full_text(d.move, text);
+    send("move %s\n", text);
+    if (d.end == GameEnd::NONE) return true;
+    send("%s", end_after_move_line(d.end, static_cast<int>(pos.side)));
+    return false;
+}
+
 void xboard_progress(const Progress& p) {
     LineText line;
     line.add("%d %d %u %u ", p.depth, p.score, p.elapsed_ms / 10, p.nodes);
     char text[6];
-    if (pondering && pondered_move != MOVE_NONE) {
-        move_to_full_text(pondered_move, text);
+    if (game.state.pondering && game.state.pondered_move != MOVE_NONE) {
+        move_to_full_text(game.state.pondered_move, text);
         line.add("(%s) ", text);
     }
     for (int i = 0; p.pv[i]; ++i) {
@@ -393,14 +410,14 @@ void xboard_opponent_move(Position& pos, const char* word, bool force) {
         send("Illegal move: %s\n", word);
         return;
     }
-    if (use_book) record_book_move(pos.ply, word);
+    if (game.state.book.in_use) record_book_move(game.state.book, pos.ply, word);
     Undo undo;
     make_move(pos, move, undo);
 
     // The thinking on the opponent's time belonged to the position before this move; it
     // can be used for this move only, and only outside force mode.
-    const bool was_pondering = pondering != 0;
-    pondering = 0;
+    const bool was_pondering = game.state.pondering;
+    game.state.pondering = false;
     // In force mode the engine plays neither side and claims nothing.
     if (force) return;
     if (pos.fifty > 100) {
@@ -415,7 +432,8 @@ bool xboard_command(char* line) { return dispatch(line); }
 
 void xboard_begin() {
     xb = XboardState{};
-    analysing = false;
+    game.analysing = false;
+    game.may_resign = true;
     set_fixed_allotment(0);
     front_end = FrontEnd{xboard_poll, xboard_progress, nullptr};
 }

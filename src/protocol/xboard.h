@@ -2,6 +2,7 @@
 #pragma once
 
 #include "board/position.h"
+#include "game/think.h"
 #include "search/report.h"
 
 // Owns standard input until "quit" or the end of input.
@@ -26,6 +27,11 @@ void xboard_opponent_move(Position& pos, const char* word, bool force);
 // The arguments of "level": moves per control, base time, increment. Only the first
 // number is used; the clock itself comes with "time".
 void parse_level(const char* args);
+
+// The engine's decision as a move line ("move e2e4", promotions with their letter), a
+// "resign" or the result line, as the console also words it. True when a move was played
+// and the game goes on.
+bool xboard_announce(const Decision& d, const Position& pos);
 
 // The thinking line: "depth score centiseconds nodes [(pondered move)] pv..." with a
 // blank after every item.

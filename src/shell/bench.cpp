@@ -1,6 +1,6 @@
 #include "shell/bench.h"
 
-#include "game/new_game.h"
+#include "game/game.h"
 #include "game/think.h"
 #include "search/quiesce.h"
 #include "search/root.h"
@@ -54,7 +54,7 @@ int run_bench(int depth) {
     int index = 0;
     for (const char* fen : BENCH_POSITIONS) {
         ++index;
-        if (!set_position(fen)) {
+        if (!new_game(fen)) {
             send("Position %d: refused\n", index);
             return 1;
         }

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "board/make_move.h"
-#include "game/new_game.h"
+#include "game/game.h"
 #include "movegen/movegen.h"
 #include "movegen/perft.h"
 #include "shell/bench.h"
@@ -18,7 +18,7 @@ ScoredMove area[(MAX_PERFT_DEPTH + 1) * MAX_MOVES];
 
 // Leaf counts per root move, to pin a perft failure to one move.
 int divide(const char* fen, int depth) {
-    if (!set_position(fen)) {
+    if (!new_game(fen)) {
         send("Illegal position\n");
         return 1;
     }

@@ -8,11 +8,11 @@
 #include "board/make_move.h"
 #include "eval/evaluate.h"
 #include "game/book.h"
-#include "game/new_game.h"
-#include "game/results.h"
+#include "game/game.h"
 #include "game/think.h"
 #include "movegen/movegen.h"
 #include "movegen/perft.h"
+#include "protocol/results.h"
 #include "protocol/uci.h"
 #include "protocol/xboard.h"
 #include "search/quiesce.h"
@@ -23,7 +23,6 @@
 #include "movegen/notation.h"
 #include "io/output.h"
 #include "io/platform.h"
-#include "game/settings.h"
 #include "io/tokens.h"
 
 namespace {
@@ -68,11 +67,11 @@ void load_command(const char* name) {
     const bool read = std::fgets(fen, sizeof fen, f) != nullptr;
     std::fclose(f);
     if (read) fen[std::strcspn(fen, "\r\n")] = '\0';
-    if (!read || !set_position(fen)) {
+    if (!read || !new_game(fen)) {
         send("Illegal position\n");
         return;
     }
-    use_book = 0;
+    game.state.book.in_use = 0;
     print_board(game_position, 0);
 }
 
@@ -110,10 +109,10 @@ void console_user_move(Position& pos, const char* word) {
         send("Illegal move: %s\n", word);
         return;
     }
-    if (use_book) {
+    if (game.state.book.in_use) {
         char text[6];
         move_to_text(move, text);
-        record_book_move(pos.ply, text);
+        record_book_move(game.state.book, pos.ply, text);
     }
     Undo undo;
     make_move(pos, move, undo);
@@ -121,24 +120,17 @@ void console_user_move(Position& pos, const char* word) {
         send("%s", FIFTY_MOVE_LINE);
         return;
     }
-    think(pos);
+    console_think(pos);
 }
 
-void take_back_plies(Position& pos, int plies) {
-    // Nothing before the set-up position can be taken back.
-    if (pos.ply < setup_ply + static_cast<uint32_t>(plies)) return;
-    for (int i = 0; i < plies; ++i)
-        unmake_move(pos, game_history[pos.ply - 1].move, game_history[pos.ply].undo);
-}
-
-void remove_two_plies(Position& pos) {
-    if (pos.ply < setup_ply + 2) return;
-    take_back_plies(pos, 2);
-    if (protocol_mode == MODE_CONSOLE) print_board(pos, 0);
+void console_think(Position& pos) {
+    // The console words the engine's move as XBoard does, and shows the board after it.
+    if (xboard_announce(think(pos), pos)) print_board(pos, 0);
 }
 
 void console_begin() {
     front_end = FrontEnd{interface_gone, console_progress, nullptr};
+    game.may_resign = true;
     // Nobody gives the console a clock: every move is thought about for two seconds.
     set_fixed_allotment(CONSOLE_THINKING_MS);
 }
@@ -160,22 +152,20 @@ bool console_command(char* line) {
     } else if (!std::strcmp(word, "load")) {
         load_command(arg);
     } else if (!std::strcmp(word, "go")) {
-        think(game_position);
+        console_think(game_position);
     } else if (!std::strcmp(word, "help")) {
         print_help();
     } else if (!std::strcmp(word, "new")) {
-        set_position(start_fen);
+        new_game(start_fen);
         print_board(game_position, 0);
     } else if (!std::strcmp(word, "xboard")) {
-        protocol_mode = MODE_XBOARD;
         xboard_loop();
         return false;
     } else if (!std::strcmp(word, "uci")) {
-        protocol_mode = MODE_UCI;
         uci_loop();
         return false;
     } else if (!std::strcmp(word, "remove")) {
-        remove_two_plies(game_position);
+        if (take_back(game_position, 2)) print_board(game_position, 0);
     } else if (!std::strcmp(word, "quit")) {
         return false;
     } else {

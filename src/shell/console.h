@@ -15,9 +15,7 @@ void console_begin();
 bool console_command(char* line);
 // A typed move: refused with a message when illegal, else played and answered.
 void console_user_move(Position& pos, const char* word);
-// Takes back the last plies of the game when that many were played since the set-up.
-void take_back_plies(Position& pos, int plies);
-// Takes back the last two plies when there are two to take back.
-void remove_two_plies(Position& pos);
+// The engine thinks, plays and announces its move, then shows the board.
+void console_think(Position& pos);
 // The console's progress line: "Depth:5 Nodes:40000 Value:+0.23 e2e4-e7e5-".
 void console_progress(const Progress& p);

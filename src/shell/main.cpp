@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "board/zobrist.h"
-#include "game/new_game.h"
-#include "game/results.h"
+#include "game/game.h"
+#include "protocol/results.h"
 #include "shell/board_print.h"
 #include "shell/command_line.h"
 #include "shell/console.h"
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     init_zobrist_keys();
     c_srand(time_of_day_seed());
-    set_position(start_fen);
+    new_game(start_fen);
     if (argc > 1) return run_command_line(argc, argv);
     send("Kelvorante\nby %s\n\n", ENGINE_AUTHOR);
     print_help();

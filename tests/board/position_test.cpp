@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "game/game.h"
 #include "board/history.h"
 #include "game/book.h"
 #include "movegen/movegen.h"
@@ -19,7 +20,7 @@ TEST(Position, StartPositionSumsAndLists) {
     EXPECT_EQ(pos.ep_square, 0);
     EXPECT_EQ(pos.fifty, 0);
     EXPECT_EQ(pos.ply, 0u);
-    EXPECT_EQ(book_loaded, 0);
+    EXPECT_EQ(game.state.book.loaded, 0);
     for (int c = 0; c < 2; ++c) {
         EXPECT_EQ(pos.material[c], 4112);
         EXPECT_EQ(pos.psq_open[c], 56);
@@ -39,7 +40,7 @@ TEST(Position, FenFieldsAndQuirks) {
     const std::string board = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR";
     ASSERT_TRUE(setup(board + " w KQkq - 0 1"));
     EXPECT_EQ(game_position.ply, 1u);
-    EXPECT_EQ(book_loaded, 1);
+    EXPECT_EQ(game.state.book.loaded, 1);
 
     ASSERT_TRUE(setup(board + " w - - 0 1"));
     EXPECT_EQ(game_position.castling_lost, 15u);
@@ -59,7 +60,7 @@ TEST(Position, FenFieldsAndQuirks) {
     ASSERT_TRUE(setup(board + " w KQkq"));
     EXPECT_EQ(game_position.ply, 0u);
     EXPECT_EQ(game_position.ep_square, 0);
-    EXPECT_EQ(book_loaded, 0);
+    EXPECT_EQ(game.state.book.loaded, 0);
 }
 
 TEST(Position, MalformedFensAreRefusedAndChangeNothing) {

@@ -27,7 +27,7 @@ bool side_not_to_move_in_check(const Position& pos) {
 void check_refused() {
     std::memcpy(&game_before, &game_position, sizeof game_position);
     setup_ply_before = setup_ply;
-    fuzz::check(!set_position(text), "set_position takes a text the checks refuse");
+    fuzz::check(!new_game(text), "set_position takes a text the checks refuse");
     fuzz::check(std::memcmp(&game_before, &game_position, sizeof game_position) == 0,
                 "a refused text changes the game position");
     fuzz::check(setup_ply == setup_ply_before, "a refused text changes the set-up ply");

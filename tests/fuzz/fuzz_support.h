@@ -21,8 +21,8 @@
 #include "board/position.h"
 #include "board/zobrist.h"
 #include "game/book.h"
-#include "game/new_game.h"
-#include "game/results.h"
+#include "game/game.h"
+#include "protocol/results.h"
 #include "game/think.h"
 #include "movegen/movegen.h"
 #include "movegen/perft.h"
@@ -34,7 +34,6 @@
 #include "io/input.h"
 #include "io/output.h"
 #include "io/platform.h"
-#include "game/settings.h"
 
 namespace fuzz {
 
@@ -105,7 +104,7 @@ inline void start_process(bool quiet_output = true) {
     }
     sigaction(SIGINT, nullptr, &fuzzer_sigint());
     search_node_cap = NODE_CAP;
-    set_position(start_fen);
+    new_game(start_fen);
 }
 
 // Standard output to a memory file, for targets that check what the engine answers.
@@ -166,7 +165,7 @@ inline void restart_engine(uint8_t mode) {
     ponder_start_ms = 0;
     clock_inputs = ClockInputs{};
     search_state = SearchState{};
-    check(set_position(start_fen), "the start position is refused");
+    check(new_game(start_fen), "the start position is refused");
 }
 
 // The input as an interface sends it: through a pipe that the reader owns, closed after

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "game/game.h"
 #include "game/think.h"
 #include "protocol/xboard.h"
 #include "shell/console.h"
@@ -13,71 +14,65 @@
 #include "search/root.h"
 #include "search/search_helpers.h"
 #include "io/input.h"
-#include "game/settings.h"
 #include "test_position.h"
 
 namespace {
 
-TEST(Think, ResultLines) {
+// The XBoard words of the engine's decision: the move line and the result line after it.
+std::string xboard_words(const Decision& d) {
+    start_capture();
+    xboard_announce(d, game_position);
+    return finish_capture();
+}
+
+TEST(Think, DecisionsAtTheEndOfAGame) {
     struct Case {
         const char* fen;
         std::vector<const char*> moves; // played before the engine thinks
-        uint8_t mode;
-        const char* out; // the driver's output without progress lines
+        bool may_resign;
+        const char* out; // the XBoard words of the decision
         int32_t result;
     } cases[] = {
-        {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1",
-         {},
-         MODE_XBOARD,
-         "move a1a8\n1-0 {Kelvorante mates}\n",
+        {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", {}, true, "move a1a8\n1-0 {Kelvorante mates}\n",
          RESULT_MATE},
-        {"r5k1/8/8/8/8/8/5PPP/6K1 b - - 0 1",
-         {},
-         MODE_UCI,
-         "bestmove a8a1\n0-1 {Kelvorante mates}\n",
+        {"r5k1/8/8/8/8/8/5PPP/6K1 b - - 0 1", {}, false, "move a8a1\n0-1 {Kelvorante mates}\n",
          RESULT_MATE},
         {"8/8/8/8/8/1q6/4Q3/K3k3 b - - 0 1",
          {},
-         MODE_XBOARD,
+         true,
          "move e1e2\n1/2-1/2 {Kelvorante saw Stalemate}\n",
          RESULT_STALEMATE},
-        {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1",
-         {},
-         MODE_XBOARD,
-         "1/2-1/2 {Kelvorante saw Stalemate}\n",
+        {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", {}, true, "1/2-1/2 {Kelvorante saw Stalemate}\n",
          RESULT_STALEMATE},
         {"1r4k1/8/8/8/8/8/8/K7 w - - 99 80",
          {},
-         MODE_XBOARD,
+         true,
          "move a1a2\n1/2-1/2 {Kelvorante saw Draw by 50 move rule}\n",
          RESULT_FIFTY},
         {"1r4k1/8/8/8/8/8/K7/8 b - - 0 1",
          {"g8h8", "a2a1", "h8g8", "a1a2", "g8h8", "a2a1", "h8g8"},
-         MODE_XBOARD,
+         true,
          "move a1a2\n1/2-1/2 {Kelvorante saw Draw by repetition}\n",
          RESULT_NONE},
         {"rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3",
          {},
-         MODE_XBOARD,
+         true,
          "resign\n",
          RESULT_NONE},
     };
     int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     set_input_descriptor(fds[0]); // nothing is ever waiting
-    static const std::regex progress("(info |[0-9]+ -?[0-9]+ [0-9]+ [0-9]+ ).*\n");
     for (const Case& c : cases) {
         ASSERT_TRUE(reset_engine(c.fen));
         for (const char* m : c.moves) ASSERT_TRUE(play(m));
-        protocol_mode = c.mode;
+        game.may_resign = c.may_resign;
         search_state.limits = depth_limits(6);
         const GameSnapshot before = take_snapshot();
-        start_capture();
-        think(game_position);
-        EXPECT_EQ(std::regex_replace(finish_capture(), progress, ""), c.out) << c.fen;
-        EXPECT_EQ(game_result, c.result) << c.fen;
-        EXPECT_TRUE(std::regex_search(c.out, std::regex("^(best)?move ")) ||
-                    compare_snapshot(before).empty())
+        const Decision d = think(game_position);
+        EXPECT_EQ(xboard_words(d), c.out) << c.fen;
+        EXPECT_EQ(game.state.result, c.result) << c.fen;
+        EXPECT_TRUE(d.verdict == Verdict::PLAY || compare_snapshot(before).empty())
             << c.fen << ": nothing is played";
     }
     set_input_descriptor(0);
@@ -96,10 +91,9 @@ TEST(Think, PonderingLeavesTheGameAsItWas) {
     ASSERT_EQ(pipe(fds), 0);
     set_input_descriptor(fds[0]);
     ASSERT_TRUE(reset_engine("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 0 8"));
-    protocol_mode = MODE_XBOARD;
     search_state.limits = depth_limits(4);
     start_capture();
-    think(game_position);
+    ASSERT_EQ(think(game_position).verdict, Verdict::PLAY);
     const GameSnapshot after_move = take_snapshot();
     ASSERT_NE(search_state.ponder_move, MOVE_NONE);
     ponder_polls = 0;
@@ -110,9 +104,10 @@ TEST(Think, PonderingLeavesTheGameAsItWas) {
     front_end.should_stop = nullptr;
     front_end.progress = nullptr;
     const std::string out = finish_capture();
-    EXPECT_EQ(pondering, 1);
-    EXPECT_NE(pondered_move, MOVE_NONE);
-    EXPECT_NE(out.find(" (" + move_text(pondered_move) + ") "), std::string::npos) << out;
+    EXPECT_TRUE(game.state.pondering);
+    EXPECT_NE(game.state.pondered_move, MOVE_NONE);
+    EXPECT_NE(out.find(" (" + move_text(game.state.pondered_move) + ") "), std::string::npos)
+        << out;
     EXPECT_EQ(compare_snapshot(after_move), "");
     set_input_descriptor(0);
     close(fds[0]);
@@ -127,11 +122,10 @@ TEST(Think, TheHistoryLimit) {
     for (int i = 0; i < GAME_PLY_LIMIT - MAX_FEN_PLY; i += 4)
         for (const char* m : {"g1f3", "e8d8", "f3g1", "d8e8"}) ASSERT_TRUE(play(m));
     ASSERT_EQ(game_position.ply, static_cast<uint32_t>(GAME_PLY_LIMIT));
-    protocol_mode = MODE_XBOARD;
     start_capture();
     xboard_opponent_move(game_position, "g1f3", false);
     console_user_move(game_position, "g1f3");
-    think(game_position);
+    xboard_announce(think(game_position), game_position);
     EXPECT_EQ(finish_capture(), "Illegal move: g1f3\nIllegal move: g1f3\n"
                                 "1/2-1/2 {Kelvorante saw Draw by 50 move rule}\n");
     EXPECT_EQ(game_position.ply, static_cast<uint32_t>(GAME_PLY_LIMIT));

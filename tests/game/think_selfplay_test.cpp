@@ -10,12 +10,12 @@
 
 #include "engine_process.h"
 #include "game/think.h"
+#include "protocol/xboard.h"
 #include "search/quiesce.h"
 #include "search/report.h"
 #include "search/root.h"
 #include "search/search_helpers.h"
 #include "io/input.h"
-#include "game/settings.h"
 
 TEST(SelfPlay, GamesReachAResultWithLegalMovesOnly) {
     const std::string sf = "/usr/games/stockfish", file = temp_directory() + "/commands";
@@ -27,7 +27,6 @@ TEST(SelfPlay, GamesReachAResultWithLegalMovesOnly) {
                             "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
                             "n1n5/PPPk4/8/8/8/8/4Kppp/5N1N b - - 0 1"}) {
         ASSERT_TRUE(reset_engine(fen));
-        protocol_mode = MODE_XBOARD;
         front_end.should_stop = [] { return false; };
         front_end.progress = nullptr;
         search_state.limits = depth_limits(3);
@@ -36,7 +35,7 @@ TEST(SelfPlay, GamesReachAResultWithLegalMovesOnly) {
         std::string commands = line + "\ngo perft 1\n";
         for (bool answered = true; answered && result.empty() && moves.size() < 1000;) {
             start_capture();
-            think(game_position);
+            xboard_announce(think(game_position), game_position);
             std::istringstream out(finish_capture());
             answered = false;
             for (std::string text; std::getline(out, text); answered = true)

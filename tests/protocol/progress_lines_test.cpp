@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "game/think.h"
+#include "game/game.h"
 #include "protocol/uci.h"
 #include "protocol/xboard.h"
 #include "search/report.h"
@@ -23,13 +24,13 @@ const Move PROMOTING_PV[] = {text_move("e7e8", QUEEN), text_move("d8e8"), MOVE_N
 
 std::string line(void (*format)(const Progress&), int score, const Move* pv = PV,
                  Move pondered = MOVE_NONE) {
-    pondering = pondered != MOVE_NONE;
-    pondered_move = pondered;
+    game.state.pondering = pondered != MOVE_NONE;
+    game.state.pondered_move = pondered;
     start_capture();
     format(Progress{5, score, 1500, 40000, pv});
     const std::string out = finish_capture();
-    pondering = 0;
-    pondered_move = MOVE_NONE;
+    game.state.pondering = false;
+    game.state.pondered_move = MOVE_NONE;
     return out;
 }
 

@@ -8,6 +8,7 @@
 
 #include "board/history.h"
 #include "game/book.h"
+#include "game/game.h"
 #include "game/think.h"
 #include "protocol/xboard.h"
 #include "search/quiesce.h"
@@ -16,7 +17,6 @@
 #include "io/input.h"
 #include "movegen/notation.h"
 #include "io/platform.h"
-#include "game/settings.h"
 #include "test_position.h"
 
 namespace {
@@ -27,24 +27,19 @@ class XboardInProcess : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(setup("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1"));
-        book_loaded = 1;
-        use_book = 0;
-        moves_out_of_book = 0;
-        ponder_saw_mate = 0;
-        protocol_mode = MODE_XBOARD;
+        game.state.book.loaded = 1;
+        game.state.book.in_use = 0;
+        game.ponder_saw_mate = false;
         search_state.limits = SearchLimits{};
         search_state.limits.depth = 2;
     }
     void TearDown() override {
-        protocol_mode = MODE_CONSOLE;
         search_state.limits = SearchLimits{};
         clock_inputs.clock_cs = 0;
         clock_inputs.moves_per_control = 0;
         clock_inputs.control_kind = 0;
         clock_inputs.given = false;
-        pondering = 0;
-        ponder_enabled = 0;
-        game_result = RESULT_NONE;
+        game.state = GameState{};
         set_input_descriptor(0);
         std::signal(SIGINT, SIG_DFL);
     }
@@ -79,9 +74,9 @@ TEST_F(XboardInProcess, LevelFiguresAndMissingArguments) {
 TEST_F(XboardInProcess, PonderHitNeedsMoreThanAMinute) {
     for (uint32_t age : {61000u, 59000u}) {
         ASSERT_TRUE(setup("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1"));
-        pondering = 1;
-        pondered_move = text_to_move(game_position, "e7e5");
-        ponder_start_ms = tick_ms() - age;
+        game.state.pondering = true;
+        game.state.pondered_move = text_to_move(game_position, "e7e5");
+        game.state.ponder_start_ms = tick_ms() - age;
         pv_table[0][0] = make_move_word(text_to_square("g1"), text_to_square("f3"));
         pv_table[0][1] = MOVE_NONE;
         search_state.nodes = NO_SEARCH;

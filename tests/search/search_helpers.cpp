@@ -7,28 +7,28 @@
 
 #include <gtest/gtest.h>
 
-#include "game/book.h"
+#include "game/game.h"
 #include "game/think.h"
 #include "search/quiesce.h"
 #include "search/report.h"
 #include "search/root.h"
 #include "search/timeman.h"
 #include "io/platform.h"
-#include "game/settings.h"
 #include "test_position.h"
 
 bool reset_engine(const std::string& fen) {
-    protocol_mode = MODE_CONSOLE;
     search_state.limits = SearchLimits{};
     front_end.should_stop = nullptr;
     front_end.progress = nullptr;
     clock_inputs = ClockInputs{};
     set_time_control(30, 0);
-    search_state.ponder_move = pondered_move = MOVE_NONE;
-    pondering = 0;
+    search_state.ponder_move = MOVE_NONE;
+    game.analysing = false;
+    game.may_resign = true;
     if (!setup(fen)) return false;
-    use_book = 0; // no book file is read, whatever lies in the working directory
-    book_loaded = 1;
+    // No book file is read, whatever lies in the working directory.
+    game.state.book.in_use = 0;
+    game.state.book.loaded = 1;
     return true;
 }
 

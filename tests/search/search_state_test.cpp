@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "game/think.h"
+#include "game/game.h"
 #include "search/front_end.h"
 #include "search/quiesce.h"
 #include "search/search_helpers.h"
 #include "search/search_state.h"
-#include "game/settings.h"
 
 namespace {
 
@@ -39,10 +39,10 @@ TEST(SearchState, NodeCapBoundsEverySearchAndPollsOnce) {
         search_state.limits = SearchLimits{};
         search_state.limits.untimed = true;
         search_state.limits.nodes = c.front_end_limit;
-        pondering = 0;
-        analysing = true; // searches without playing the move
+        game.state.pondering = false;
+        game.analysing = true; // searches without playing the move
         think(game_position);
-        analysing = false;
+        game.analysing = false;
         EXPECT_EQ(search_state.limits.nodes, c.expected_limit) << c.front_end_limit;
         EXPECT_LT(search_state.nodes, 20000u) << c.front_end_limit;
         EXPECT_EQ(polls, 1) << c.front_end_limit;
@@ -55,9 +55,9 @@ TEST(SearchState, NodeCapBoundsEverySearchAndPollsOnce) {
     search_state.limits = SearchLimits{};
     search_state.limits.untimed = true;
     search_state.limits.nodes = 1000;
-    analysing = true;
+    game.analysing = true;
     think(game_position);
-    analysing = false;
+    game.analysing = false;
     EXPECT_EQ(search_state.limits.nodes, 1000u);
     EXPECT_EQ(polls, 0);
 }

@@ -4,12 +4,12 @@
 
 #include "engine_process.h"
 #include "game/book.h"
+#include "game/game.h"
 #include "search/quiesce.h"
 #include "search/report.h"
 #include "search/search_state.h"
 #include "search/timeman.h"
 #include "shell/console.h"
-#include "game/settings.h"
 #include "test_position.h"
 
 namespace {
@@ -119,8 +119,8 @@ TEST(Console, RemoveBeforeTwoPliesChangesNothing) {
 // empty line is nothing, "quit" ends the session.
 TEST(Console, CommandsLineByLineInProcess) {
     ASSERT_TRUE(setup(start_fen));
-    use_book = 0;
-    book_loaded = 1;
+    game.state.book.in_use = 0;
+    game.state.book.loaded = 1;
     search_node_cap = 200;
     console_begin();
     testing::internal::CaptureStdout();
