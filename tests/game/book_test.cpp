@@ -27,7 +27,8 @@ class BookTest : public ::testing::Test {
     void new_book_game(const std::string& book, std::initializer_list<const char*> moves = {}) {
         write_file("book.obk", book);
         ASSERT_TRUE(setup(start_fen));
-        for (const char* m : moves) ASSERT_TRUE((record_book_move(game.state.book, game_position.ply, m), play(m)));
+        for (const char* m : moves)
+            ASSERT_TRUE((record_book_move(game.state.book, game_position.ply, m), play(m)));
         load_book(game.state.book, static_cast<int>(game_position.side));
     }
     // The book's move as text, or "" when it has none (then it has switched itself off).
@@ -89,7 +90,8 @@ TEST_F(BookTest, MalformedBooksAndOddGames) {
     EXPECT_EQ(book_table.count, 2);
     EXPECT_EQ(std::strlen(book_table.lines[0]), 255u);
 
-    for (uint32_t ply = 0; ply < 70; ++ply) record_book_move(game.state.book, ply, ply % 2 ? "g8f6" : "g1f3");
+    for (uint32_t ply = 0; ply < 70; ++ply)
+        record_book_move(game.state.book, ply, ply % 2 ? "g8f6" : "g1f3");
     EXPECT_EQ(std::strlen(game.state.book.line), 4u * 64);
 
     // A FEN set-up, even of the start position, never loads a book.
