@@ -23,17 +23,16 @@ namespace {
 // Longer clock values (about eleven days) are taken as this, so that no product overflows.
 constexpr int64_t MAX_CLOCK_MS = 1000000000;
 
-char search_line[UCI_LINE_SIZE]; // a line read while a search runs or waits to answer
-
 // The "go" being served.
 struct SearchSession {
-    bool hold;           // infinite or ponder: the answer waits for "stop" or "ponderhit"
-    bool infinite;       // "go infinite": only "stop" releases the answer
-    bool ponder;         // a ponder search that "ponderhit" has not yet confirmed
-    bool hit;            // a ponder search that "ponderhit" has confirmed
-    bool open_after_hit; // nothing limits the search once "ponderhit" has come
-    bool stop;           // "stop", "quit" or the end of input has arrived
-    bool quit;           // leave the dialogue once the search has answered
+    bool hold;                // infinite or ponder: the answer waits for "stop" or "ponderhit"
+    bool infinite;            // "go infinite": only "stop" releases the answer
+    bool ponder;              // a ponder search that "ponderhit" has not yet confirmed
+    bool hit;                 // a ponder search that "ponderhit" has confirmed
+    bool open_after_hit;      // nothing limits the search once "ponderhit" has come
+    bool stop;                // "stop", "quit" or the end of input has arrived
+    bool quit;                // leave the dialogue once the search has answered
+    char line[UCI_LINE_SIZE]; // a line read while the search runs or waits to answer
 };
 SearchSession session;
 
@@ -87,11 +86,11 @@ void handle_search_line(const char* text) {
 bool poll_during_search() {
     if (output_closed()) end_session();
     while (!session.stop && stream_pending()) {
-        if (!read_stream_line(search_line, UCI_LINE_SIZE)) {
+        if (!read_stream_line(session.line, UCI_LINE_SIZE)) {
             end_session();
             break;
         }
-        handle_search_line(search_line);
+        handle_search_line(session.line);
     }
     return session.stop;
 }
@@ -99,11 +98,11 @@ bool poll_during_search() {
 // Before an infinite or ponder search answers: wait for "stop" or "ponderhit".
 void hold_decision() {
     while (session.hold && !session.stop) {
-        if (!read_stream_line(search_line, UCI_LINE_SIZE) || output_closed()) {
+        if (!read_stream_line(session.line, UCI_LINE_SIZE) || output_closed()) {
             end_session();
             break;
         }
-        handle_search_line(search_line);
+        handle_search_line(session.line);
     }
 }
 

@@ -21,12 +21,16 @@ constexpr size_t FEN_SIZE = 128;
 constexpr int MAX_TAKE_BACK = 2;
 constexpr const char* START_BOARD = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR";
 
-char game_start[FEN_SIZE] = "startpos"; // how the engine's game began: "startpos" or a FEN
-char saved_start[FEN_SIZE];
-Move saved_moves[GAME_PLY_LIMIT];
-char* move_words[UCI_LINE_SIZE / 2];
-
-bool game_too_long = false; // why the last move list was refused
+// How the engine's game began and the moves of the "position" line being followed.
+struct GameFollowing {
+    char start[FEN_SIZE]; // "startpos" or a FEN
+    // The game before a new one was set up, so that a refused move list can leave it in place.
+    char saved_start[FEN_SIZE];
+    Move saved_moves[GAME_PLY_LIMIT];
+    char* move_words[UCI_LINE_SIZE / 2];
+    bool too_long; // why the last move list was refused
+};
+GameFollowing following = {"startpos", {}, {}, {}, false};
 
 bool refuse(const char* text, const char* detail = "") {
     uci_say(text, detail);
@@ -43,7 +47,8 @@ void set_up(const char* start) {
     const bool from_start = std::strcmp(start, "startpos") == 0;
     new_game(from_start ? start_fen : start);
     apply_book_preference(from_start);
-    if (start != game_start) std::snprintf(game_start, sizeof game_start, "%s", start);
+    if (start != following.start)
+        std::snprintf(following.start, sizeof following.start, "%s", start);
 }
 
 // Coordinate text: two squares and, for a promotion, the piece letter. Made lower case.
@@ -71,12 +76,13 @@ void take_back_last_move() {
     unmake_move(pos, game_history[pos.ply - 1].move, game_history[pos.ply].undo);
 }
 
-// Plays move_words[first, last) on the game. On a word that is no legal move it takes
+// Plays following.move_words[first, last) on the game. On a word that is no legal move it takes
 // back what it played and returns that word's index; -1 when all were played.
 int play_words(int first, int last) {
     for (int i = first; i < last; ++i) {
-        game_too_long = game_position.ply >= static_cast<uint32_t>(GAME_PLY_LIMIT);
-        const Move move = game_too_long ? MOVE_NONE : parse_move(game_position, move_words[i]);
+        following.too_long = game_position.ply >= static_cast<uint32_t>(GAME_PLY_LIMIT);
+        const Move move =
+            following.too_long ? MOVE_NONE : parse_move(game_position, following.move_words[i]);
         if (move == MOVE_NONE) {
             for (int k = i; k > first; --k) take_back_last_move();
             return i;
@@ -87,9 +93,9 @@ int play_words(int first, int last) {
 }
 
 bool refuse_move(int index) {
-    if (game_too_long)
+    if (following.too_long)
         return refuse("position refused: the game is longer than the engine can follow");
-    return refuse("position refused: illegal move ", move_words[index]);
+    return refuse("position refused: illegal move ", following.move_words[index]);
 }
 
 // Enters the game's moves from first_ply on into the book's game line. Called only once a
@@ -109,14 +115,14 @@ bool is_start_position(char** f, int n) {
            (n < 5 || !std::strcmp(f[4], "0"));
 }
 
-// Brings the engine's game to start + move_words[0, count).
+// Brings the engine's game to start + following.move_words[0, count).
 bool follow_game(const char* start, int count) {
     Position& pos = game_position;
     const int have = static_cast<int>(pos.ply - setup_ply);
-    if (!std::strcmp(start, game_start)) {
+    if (!std::strcmp(start, following.start)) {
         int common = 0;
         while (common < have && common < count &&
-               move_matches(game_history[setup_ply + common].move, move_words[common]))
+               move_matches(game_history[setup_ply + common].move, following.move_words[common]))
             ++common;
         const int back = have - common;
         if (back <= MAX_TAKE_BACK) {
@@ -138,13 +144,13 @@ bool follow_game(const char* start, int count) {
     }
 
     // A new game. The old one is kept so that a refused list can leave it in place.
-    for (int i = 0; i < have; ++i) saved_moves[i] = game_history[setup_ply + i].move;
-    std::snprintf(saved_start, sizeof saved_start, "%s", game_start);
+    for (int i = 0; i < have; ++i) following.saved_moves[i] = game_history[setup_ply + i].move;
+    std::snprintf(following.saved_start, sizeof following.saved_start, "%s", following.start);
     set_up(start);
     const int bad = play_words(0, count);
     if (bad >= 0) {
-        set_up(saved_start);
-        for (int i = 0; i < have; ++i) make_game_move(saved_moves[i]);
+        set_up(following.saved_start);
+        for (int i = 0; i < have; ++i) make_game_move(following.saved_moves[i]);
         record_game_for_book(setup_ply);
         return refuse_move(bad);
     }
@@ -185,7 +191,7 @@ bool uci_position(char* args) {
         if (std::strcmp(word, "moves")) return refuse("position refused: unexpected word ", word);
         while ((word = next_word(cursor, UCI_WORDS))) {
             if (!normalise_move_word(word)) return refuse("position refused: illegal move ", word);
-            move_words[count++] = word;
+            following.move_words[count++] = word;
         }
     }
     return follow_game(start, count);

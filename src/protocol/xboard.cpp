@@ -37,15 +37,15 @@ constexpr char FEATURE_LINE[] = "feature ping=1 setboard=1 playother=1 myname=\"
 
 // Words GUIs send that this front end has no use for and for which an error reply would
 // only be noise in the interface's log.
-const char* const SILENT_WORDS[] = {"xboard", "accepted", "rejected", "random", "post", "nopost",
-                                    "otim",   "computer", "white",    "black",  "draw", "name",
-                                    "rating", "ics",      "hint",     "bk",     "nps",  "memory",
-                                    "cores",  "egtpath",  "option",   "result", "?",    "."};
+constexpr char SILENT_WORDS[][12] = {"xboard", "accepted", "rejected", "random", "post", "nopost",
+                                     "otim",   "computer", "white",    "black",  "draw", "name",
+                                     "rating", "ics",      "hint",     "bk",     "nps",  "memory",
+                                     "cores",  "egtpath",  "option",   "result", "?",    "."};
 
 // Lines that take the position away from a search on the engine's own move: it stops and
 // plays nothing, and the line is carried out afterwards.
-const char* const CANCELLING_WORDS[] = {"force",  "new",  "setboard", "result", "undo",
-                                        "remove", "quit", "analyze",  "exit"};
+constexpr char CANCELLING_WORDS[][12] = {"force",  "new",  "setboard", "result", "undo",
+                                         "remove", "quit", "analyze",  "exit"};
 
 // What the interface has said about the game that is not part of the position.
 struct XboardState {
@@ -58,15 +58,13 @@ struct XboardState {
 };
 XboardState xb;
 
-bool word_in(const char* word, const char* const* list, size_t count) {
-    for (size_t i = 0; i < count; ++i)
+template <size_t N> bool word_in(const char* word, const char (&list)[N][12]) {
+    for (size_t i = 0; i < N; ++i)
         if (!std::strcmp(word, list[i])) return true;
     return false;
 }
 
-bool is_silent_word(const char* word) {
-    return word_in(word, SILENT_WORDS, sizeof SILENT_WORDS / sizeof SILENT_WORDS[0]);
-}
+bool is_silent_word(const char* word) { return word_in(word, SILENT_WORDS); }
 
 // Two squares and an optional promotion letter, nothing else.
 bool has_move_form(const char* word) {
@@ -145,7 +143,7 @@ bool poll_own_move() {
         if (!std::strcmp(word, "?")) return true;
         // The engine is already playing the side to move.
         if (!std::strcmp(word, "go")) continue;
-        if (word_in(word, CANCELLING_WORDS, sizeof CANCELLING_WORDS / sizeof CANCELLING_WORDS[0])) {
+        if (word_in(word, CANCELLING_WORDS)) {
             game.cancelled = true;
             keep_line(xb.search_line);
             return true;

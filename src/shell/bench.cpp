@@ -10,7 +10,8 @@
 
 namespace {
 
-const char* const BENCH_POSITIONS[] = {
+// Text arrays rather than pointers: the table needs no relocation and stays read-only.
+constexpr char BENCH_POSITIONS[][80] = {
     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1",
     "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
     "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
