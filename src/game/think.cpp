@@ -48,7 +48,7 @@ void print_result_at_think(const Position& pos) {
 
 void think(Position& pos) {
     begin_search();
-    pv_table[0][0] = pv_table[0][1] = MOVE_NONE;
+    search_state.pv[0][0] = search_state.pv[0][1] = MOVE_NONE;
     decision_cancelled = false;
     const bool playing = !pondering && !analysing;
 

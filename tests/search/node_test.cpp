@@ -9,6 +9,7 @@
 #include "movegen/attacks.h"
 #include "movegen/movegen.h"
 #include "search/ordering.h"
+#include "search/node.h"
 #include "search/quiesce.h"
 #include "search/search_helpers.h"
 #include "movegen/notation.h"
@@ -28,13 +29,13 @@ int qsearch(int ply = 1) {
 TEST(Nodes, EntryCountsAndClearsThePlysSlots) {
     ASSERT_TRUE(reset_engine(start_fen));
     begin_search();
-    killer1[3] = killer2[3] = 12345;
-    pv_table[3][0] = pv_table[4][0] = 777;
+    search_state.killers[3][0] = search_state.killers[3][1] = 12345;
+    search_state.pv[3][0] = search_state.pv[4][0] = 777;
     game_history[game_position.ply].move = 999;
     enter_node(game_position, 3);
     EXPECT_EQ(search_state.nodes, 1u);
-    EXPECT_EQ(killer1[3] | killer2[3], MOVE_NONE);
-    EXPECT_EQ(pv_table[3][0] | pv_table[4][0], MOVE_NONE);
+    EXPECT_EQ(search_state.killers[3][0] | search_state.killers[3][1], MOVE_NONE);
+    EXPECT_EQ(search_state.pv[3][0] | search_state.pv[4][0], MOVE_NONE);
     EXPECT_EQ(game_history[game_position.ply].move, MOVE_NONE);
     // A node limit turns into a stop once the root has a move.
     search_state.limits = depth_limits(30);
@@ -80,17 +81,17 @@ TEST(Nodes, RepetitionInsideTheTreeIsADraw) {
 TEST(Ordering, KillersKeepTheTwoLatestQuietCutoffs) {
     const Move a = make_move_word(SQ_G1, SQ_G1 + 31), b = make_move_word(SQ_B1, SQ_B1 + 33);
     const Move capture = make_move_word(SQ_E1, SQ_E1 + 16, KNIGHT);
-    killer1[5] = killer2[5] = MOVE_NONE;
+    search_state.killers[5][0] = search_state.killers[5][1] = MOVE_NONE;
     update_killers(a, 5);
     update_killers(a, 5); // the same move again changes nothing
-    EXPECT_EQ(killer1[5], a);
-    EXPECT_EQ(killer2[5], MOVE_NONE);
+    EXPECT_EQ(search_state.killers[5][0], a);
+    EXPECT_EQ(search_state.killers[5][1], MOVE_NONE);
     update_killers(b, 5);
-    EXPECT_EQ(killer1[5], b);
-    EXPECT_EQ(killer2[5], a);
+    EXPECT_EQ(search_state.killers[5][0], b);
+    EXPECT_EQ(search_state.killers[5][1], a);
     update_killers(capture, 5); // captures are ordered by their exchange value instead
-    EXPECT_EQ(killer1[5], b);
-    EXPECT_EQ(killer2[5], a);
+    EXPECT_EQ(search_state.killers[5][0], b);
+    EXPECT_EQ(search_state.killers[5][1], a);
 }
 
 TEST(Attacks, GivesCheckAgreesWithTheCheckersAfterTheMove) {

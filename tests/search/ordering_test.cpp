@@ -58,21 +58,22 @@ TEST(Ordering, MoveScores) {
     // Killers of the node's ply, then of the grandparent's, between good captures and history.
     ASSERT_TRUE(reset_engine("4k3/8/8/3p4/8/8/8/R2RK2R w - - 0 20"));
     const Move a = find_move("a1a5"), b = find_move("h1h5"), c = find_move("e1d2");
-    for (int i = 0; i < MAX_PLY + 2; ++i) killer1[i] = killer2[i] = MOVE_NONE;
+    for (int i = 0; i < MAX_PLY + 2; ++i)
+        search_state.killers[i][0] = search_state.killers[i][1] = MOVE_NONE;
     update_killers(a, 4);
     update_killers(a, 4);
-    EXPECT_EQ(killer2[4], MOVE_NONE) << "the same move is never shifted";
+    EXPECT_EQ(search_state.killers[4][1], MOVE_NONE) << "the same move is never shifted";
     update_killers(b, 4);
     update_killers(find_move("d1d5"), 4);
-    EXPECT_EQ(killer1[4], b) << "captures are no killers";
-    EXPECT_EQ(killer2[4], a);
-    killer1[2] = c;
-    history_scores[WHITE][sq64(sq("a1"))][sq64(sq("a5"))] = 1000;
+    EXPECT_EQ(search_state.killers[4][0], b) << "captures are no killers";
+    EXPECT_EQ(search_state.killers[4][1], a);
+    search_state.killers[2][0] = c;
+    search_state.history_scores[WHITE][sq64(sq("a1"))][sq64(sq("a5"))] = 1000;
     EXPECT_EQ(main_score("h1h5", 4), 90000000);
     EXPECT_EQ(main_score("a1a5", 4), 89999999);
     EXPECT_EQ(main_score("e1d2", 4), 89999998);
     EXPECT_EQ(main_score("a1a5", 5), 1000) << "other plies' killers do not apply";
-    killer1[0] = c;
+    search_state.killers[0][0] = c;
     EXPECT_EQ(main_score("e1d2", 1), 0) << "no grandparent above ply 1";
     clear_history_scores();
 }

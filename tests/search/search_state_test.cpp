@@ -19,7 +19,7 @@ bool counting_hook() {
 
 struct CapGuard {
     ~CapGuard() {
-        search_node_cap = 0;
+        search_state.node_cap = 0;
         front_end.should_stop = nullptr;
         search_state.limits = SearchLimits{};
     }
@@ -33,7 +33,7 @@ TEST(SearchState, NodeCapBoundsEverySearchAndPollsOnce) {
     for (const auto& c : cases) {
         ASSERT_TRUE(
             reset_engine("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq - 2 3"));
-        search_node_cap = 300;
+        search_state.node_cap = 300;
         front_end.should_stop = counting_hook;
         polls = 0;
         search_state.limits = SearchLimits{};
@@ -49,7 +49,7 @@ TEST(SearchState, NodeCapBoundsEverySearchAndPollsOnce) {
     }
     // Without a cap the front end's limit stands and nothing polls before POLL_INTERVAL.
     ASSERT_TRUE(reset_engine(start_fen));
-    search_node_cap = 0;
+    search_state.node_cap = 0;
     polls = 0;
     front_end.should_stop = counting_hook;
     search_state.limits = SearchLimits{};
