@@ -30,7 +30,7 @@ GameEnd end_of_result(int32_t result) {
 Decision think(Position& pos) {
     GameState& g = game.state;
     begin_search();
-    pv_table[0][0] = pv_table[0][1] = MOVE_NONE;
+    search_state.pv[0][0] = search_state.pv[0][1] = MOVE_NONE;
     game.cancelled = false;
     const bool playing = !g.pondering && !game.analysing;
 

@@ -268,7 +268,7 @@ bool answer_from_ponder(Position& pos, Move move, uint32_t now) {
         send("%s", STALEMATE_LINE);
         return true;
     }
-    const Move reply = pv_table[0][0];
+    const Move reply = search_state.pv[0][0];
     // An interrupted ponder may have left no line for this position: search instead.
     if (reply == MOVE_NONE || !is_legal_move(pos, reply)) return false;
     announce_and_ponder(play_decided_move(pos, reply, search_state.best_score, false));

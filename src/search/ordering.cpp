@@ -6,19 +6,19 @@
 #include "board/history.h"
 #include "eval/terms.h"
 #include "movegen/attacks.h"
-
-Move killer1[MAX_PLY + 2];
-Move killer2[MAX_PLY + 2];
-int32_t history_scores[2][64][64];
-CutoffStat cutoff_stats[64][64][16];
+#include "search/search_state.h"
 
 namespace {
 // Value of whatever occupies a cell; 0 for empty and border cells.
 inline int value_at(int code) { return code < 16 ? piece_value[code] : 0; }
 } // namespace
 
-void clear_history_scores() { std::memset(history_scores, 0, sizeof history_scores); }
-void clear_cutoff_stats() { std::memset(cutoff_stats, 0, sizeof cutoff_stats); }
+void clear_history_scores() {
+    std::memset(search_state.history_scores, 0, sizeof search_state.history_scores);
+}
+void clear_cutoff_stats() {
+    std::memset(search_state.cutoff_stats, 0, sizeof search_state.cutoff_stats);
+}
 
 void score_moves(const Position& pos, ScoredMove* list_end, int count, int ply, Move order_move) {
     const int us = static_cast<int>(pos.side);
@@ -47,16 +47,17 @@ void score_moves(const Position& pos, ScoredMove* list_end, int count, int ply, 
                 m->score = s;
             continue;
         }
-        if (move == killer1[ply])
+        const Move* killers = search_state.killers[ply];
+        if (move == killers[0])
             m->score = 90000000;
-        else if (move == killer2[ply])
+        else if (move == killers[1])
             m->score = 89999999;
-        else if (ply >= 2 && move == killer1[ply - 2])
+        else if (ply >= 2 && move == search_state.killers[ply - 2][0])
             m->score = 89999998;
-        else if (ply >= 2 && move == killer2[ply - 2])
+        else if (ply >= 2 && move == search_state.killers[ply - 2][1])
             m->score = 89999997;
         else
-            m->score = history_scores[us][sq64(from)][sq64(to)];
+            m->score = search_state.history_scores[us][sq64(from)][sq64(to)];
     }
 }
 
@@ -213,9 +214,10 @@ int see(const Position& pos, int from, int to) {
 }
 
 void update_killers(Move move, int ply) {
-    if (!move_is_quiet(move) || move == killer1[ply]) return;
-    killer2[ply] = killer1[ply];
-    killer1[ply] = move;
+    Move* killers = search_state.killers[ply];
+    if (!move_is_quiet(move) || move == killers[0]) return;
+    killers[1] = killers[0];
+    killers[0] = move;
 }
 
 bool late_move_prunable(const Position& pos, Move move) {
@@ -223,7 +225,7 @@ bool late_move_prunable(const Position& pos, Move move) {
     const int from = move_from(move), to = move_to(move);
     const int piece = pos.board[from];
     if (type_of(piece) == PAWN && is_passed(pos, static_cast<int>(pos.side), to)) return false;
-    const CutoffStat& st = cutoff_stats[sq64(from)][sq64(to)][piece];
+    const CutoffStat& st = search_state.cutoff_stats[sq64(from)][sq64(to)][piece];
     return 3 * st.cut_count < st.fail_count;
 }
 
@@ -232,14 +234,15 @@ bool late_move_reducible(const Position& pos, Move move) {
     const int from = move_from(move), to = move_to(move);
     const int piece = pos.board[to];
     if (type_of(piece) == PAWN && is_passed(pos, colour_of(piece), to)) return false;
-    const CutoffStat& st = cutoff_stats[sq64(from)][sq64(to)][piece];
+    const CutoffStat& st = search_state.cutoff_stats[sq64(from)][sq64(to)][piece];
     return st.cut_count <= 3 * st.fail_count;
 }
 
 void record_cutoff(const Position& pos, Move cut_move, const Move* tried, int tried_count) {
     if (!move_is_quiet(cut_move)) return;
     auto stat = [&](Move m) -> CutoffStat& {
-        return cutoff_stats[sq64(move_from(m))][sq64(move_to(m))][pos.board[move_from(m)]];
+        return search_state
+            .cutoff_stats[sq64(move_from(m))][sq64(move_to(m))][pos.board[move_from(m)]];
     };
     ++stat(cut_move).cut_count;
     for (int i = 0; i < tried_count && tried[i] != cut_move; ++i)

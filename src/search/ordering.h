@@ -6,16 +6,6 @@
 
 #include "board/position.h"
 
-struct CutoffStat {
-    uint32_t fail_count; // tried before another quiet move cut off at the node
-    uint32_t cut_count;  // caused the cut-off itself
-};
-
-extern Move killer1[MAX_PLY + 2];
-extern Move killer2[MAX_PLY + 2];
-extern int32_t history_scores[2][64][64];
-extern CutoffStat cutoff_stats[64][64][16];
-
 void clear_history_scores();
 void clear_cutoff_stats();
 
@@ -26,6 +16,7 @@ void score_captures(Position& pos, ScoredMove* list_end, int count, int ply, Mov
 void pick_next_move(ScoredMove* cur, ScoredMove* end);
 // Exchange value, for the side to move, of the piece on from starting a capture on to.
 int see(const Position& pos, int from, int to);
+// A quiet move that cut a node off at ply becomes its first killer.
 void update_killers(Move move, int ply);
 bool late_move_prunable(const Position& pos, Move move);
 bool late_move_reducible(const Position& pos, Move move);

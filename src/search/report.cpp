@@ -1,15 +1,14 @@
 #include "search/report.h"
 
-#include "search/quiesce.h"
-#include "search/root.h"
 #include "io/platform.h"
+#include "search/search_state.h"
 
 FrontEnd front_end;
 
 void report_progress(int depth, int32_t score) {
     if (!front_end.progress) return;
     const Progress p{depth, score, tick_ms() - search_state.start_ms, search_state.nodes,
-                     pv_table[0]};
+                     search_state.pv[0]};
     front_end.progress(p);
 }
 

@@ -4,39 +4,43 @@
 #include <cstdlib>
 
 #include "board/make_move.h"
+#include "io/platform.h"
 #include "movegen/movegen.h"
+#include "search/node.h"
 #include "search/ordering.h"
 #include "search/quiesce.h"
 #include "search/report.h"
 #include "search/search.h"
+#include "search/search_state.h"
 #include "search/timeman.h"
-#include "io/platform.h"
 
 namespace {
 
-ScoredMove root_moves[MAX_MOVES];
-
+// The move lists of the whole line being searched, each node's list above its parent's.
+// Scratch, not state: nothing in it means anything once the search returns, nothing resets
+// it, and no one outside the search's own calls looks at it, so it stays out of the record
+// (which a harness may copy or reset whole).
 ScoredMove list_stack[LIST_STACK_SIZE];
-int changes[MAX_PLY + 1];
-int mate_iterations;
 
 void prescore_root_move(Position& pos, ScoredMove* list_end, Move move, int index) {
     Undo undo;
     make_move(pos, move, undo);
-    root_moves[index] = {move, -quiesce(pos, -SCORE_INFINITE, SCORE_INFINITE, list_end, 1, 0)};
+    search_state.root.moves[index] = {
+        move, -quiesce(pos, -SCORE_INFINITE, SCORE_INFINITE, list_end, 1, 0)};
     unmake_move(pos, move, undo);
 }
 
-void sort_root_moves(int n) {
-    for (int i = 0; i < n - 1; ++i)
-        for (int j = i + 1; j < n; ++j)
-            if (root_moves[j].score > root_moves[i].score) {
-                const ScoredMove t = root_moves[i];
-                root_moves[i] = root_moves[j];
-                root_moves[j] = t;
+void sort_root_moves(RootMoves& root) {
+    ScoredMove* moves = root.moves;
+    for (int i = 0; i < root.count - 1; ++i)
+        for (int j = i + 1; j < root.count; ++j)
+            if (moves[j].score > moves[i].score) {
+                const ScoredMove t = moves[i];
+                moves[i] = moves[j];
+                moves[j] = t;
             }
-    pv_table[0][0] = root_moves[0].move;
-    pv_table[0][1] = MOVE_NONE;
+    search_state.pv[0][0] = moves[0].move;
+    search_state.pv[0][1] = MOVE_NONE;
 }
 
 // The same extensions as inside the tree: check, the last piece captured, a pawn on the
@@ -70,13 +74,14 @@ RootResult result(int legal_moves) {
 } // namespace
 
 RootResult root_search(Position& pos) {
+    RootMoves& root = search_state.root;
     clear_history_scores();
-    mate_iterations = 0;
+    root.mate_iterations = 0;
     search_state.root_has_move = false;
     search_state.stop_pending = false;
 
     ScoredMove* end = restrict_root_moves(list_stack, gen_legal(pos, list_stack));
-    const int n = static_cast<int>(end - list_stack);
+    const int n = root.count = static_cast<int>(end - list_stack);
     for (int i = 0; i < n; ++i) prescore_root_move(pos, end, list_stack[i].move, i);
     if (n == 0) return RootResult{MOVE_NONE, -SCORE_MATE, MOVE_NONE, 0};
 
@@ -88,12 +93,12 @@ RootResult root_search(Position& pos) {
     for (int d = 1; d < MAX_PLY; ++d) {
         if (search_state.limits.depth > 0 && d > search_state.limits.depth) break;
         if (mate_depth > 0 && d > mate_depth) break;
-        changes[d] = 0;
+        root.changes[d] = 0;
         int alpha = -SCORE_INFINITE, best = -SCORE_INFINITE;
         enter_node(pos, 0);
-        sort_root_moves(n);
+        sort_root_moves(root);
         for (int i = 0; i < n; ++i) {
-            const Move move = root_moves[i].move;
+            const Move move = root.moves[i].move;
             Undo undo;
             make_move(pos, move, undo);
             const int x = root_extension(pos, move, us);
@@ -110,14 +115,14 @@ RootResult root_search(Position& pos) {
             if (v > alpha) {
                 alpha = best = v;
                 update_pv(move, 0);
-                search_state.ponder_move = pv_table[0][1];
+                search_state.ponder_move = search_state.pv[0][1];
                 search_state.best_move = move;
                 search_state.best_score = v;
-                if (i > 1) ++changes[d];
+                if (i > 1) ++root.changes[d];
                 report_progress(d, v);
-                root_moves[i].score = v;
+                root.moves[i].score = v;
             } else {
-                root_moves[i].score = -SCORE_INFINITE;
+                root.moves[i].score = -SCORE_INFINITE;
             }
             if (!search_state.root_has_move) {
                 // From here on a stop can be honoured: the decision has a searched move.
@@ -126,14 +131,15 @@ RootResult root_search(Position& pos) {
             }
         }
         if (search_state.status == STATUS_STOP) return result(n);
-        if (std::abs(best) >= 999800) ++mate_iterations;
+        if (std::abs(best) >= 999800) ++root.mate_iterations;
         if (mate_depth > 0 && best >= SCORE_MATE - (mate_depth - 1)) break;
 
         if (!search_state.limits.no_early_stop) {
             if (n == 1) break;
-            if (d >= 3 && mate_iterations >= 2) break;
+            if (d >= 3 && root.mate_iterations >= 2) break;
             const int32_t allotment = search_state.allotment_ms;
-            const int32_t extra = iteration_stretch(allotment, d, changes[d - 1], changes[d]);
+            const int32_t extra =
+                iteration_stretch(allotment, d, root.changes[d - 1], root.changes[d]);
             const uint32_t elapsed = tick_ms() - search_state.clock_ms;
             if (!search_state.limits.untimed && iteration_time_up(elapsed, allotment, extra)) break;
         }

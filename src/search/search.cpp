@@ -8,9 +8,10 @@
 #include "eval/eval_cache.h"
 #include "eval/evaluate.h"
 #include "movegen/movegen.h"
+#include "search/node.h"
 #include "search/ordering.h"
 #include "search/quiesce.h"
-#include "search/root.h"
+#include "search/search_state.h"
 #include "search/tt.h"
 
 int move_gain(const Position& pos, Move move) {
@@ -30,7 +31,7 @@ int search(Position& pos, int alpha, int beta, int depth, int null_ok, ScoredMov
            int follow_pv, int reduced_flag) {
     // 1-6. Early exits: abort, mate distance, ply limit, horizon, draws.
     const bool is_pv = beta - alpha > 1;
-    pv_table[ply][0] = MOVE_NONE;
+    search_state.pv[ply][0] = MOVE_NONE;
     if (search_state.status == STATUS_STOP) return 0;
     if (alpha > SCORE_MATE - 1 - ply) return alpha;
     if (ply >= MAX_PLY) return evaluate(pos);
@@ -40,7 +41,7 @@ int search(Position& pos, int alpha, int beta, int depth, int null_ok, ScoredMov
     // 7-8. Ordering move: the previous principal variation, else the table's move.
     ScoredMove hash = empty_scored_move;
     tt_probe(pos, depth, hash);
-    Move order_move = follow_pv ? pv_table[0][ply] : MOVE_NONE;
+    Move order_move = follow_pv ? search_state.pv[0][ply] : MOVE_NONE;
     if (!order_move) order_move = hash.move;
 
     // 9. Node entry and static evaluation.
@@ -74,7 +75,7 @@ int search(Position& pos, int alpha, int beta, int depth, int null_ok, ScoredMov
         const int v = search(pos, alpha, beta, depth - 2, 0, list, ply, 0, 0);
         if (v >= std::max(beta, 999900)) return v;
         if (v < std::min(alpha, -999900)) return v;
-        order_move = pv_table[ply][0];
+        order_move = search_state.pv[ply][0];
     }
 
     // 12. Moves.
@@ -153,7 +154,7 @@ int search(Position& pos, int alpha, int beta, int depth, int null_ok, ScoredMov
                 alpha = v;
                 update_pv(move, ply);
                 if (v >= beta && move_is_quiet(move)) {
-                    history_scores[us][sq64(from)][sq64(to)] += depth;
+                    search_state.history_scores[us][sq64(from)][sq64(to)] += depth;
                     update_killers(move, ply);
                 }
             }
@@ -163,7 +164,7 @@ int search(Position& pos, int alpha, int beta, int depth, int null_ok, ScoredMov
 
     // 16-17. Store the node's move for ordering (aborted nodes store nothing).
     if (taken == 0 || search_state.status == STATUS_STOP) return 0;
-    Move stored = pv_table[ply][0];
+    Move stored = search_state.pv[ply][0];
     if (best >= beta)
         record_cutoff(pos, stored, tried, taken);
     else if (alpha == entry_alpha)

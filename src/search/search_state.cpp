@@ -1,10 +1,8 @@
 #include "search/search_state.h"
 
-#include "search/quiesce.h"
 #include "io/platform.h"
 
 SearchState search_state;
-uint32_t search_node_cap = 0;
 
 void begin_search() {
     SearchState& s = search_state;
@@ -18,8 +16,8 @@ void begin_search() {
     s.best_move = MOVE_NONE;
     s.best_score = -SCORE_MATE;
     s.ponder_move = MOVE_NONE;
-    if (search_node_cap) {
-        if (!s.limits.nodes || s.limits.nodes > search_node_cap) s.limits.nodes = search_node_cap;
+    if (s.node_cap) {
+        if (!s.limits.nodes || s.limits.nodes > s.node_cap) s.limits.nodes = s.node_cap;
         const uint32_t first_poll = s.limits.nodes / 2 + 1;
         if (first_poll < POLL_INTERVAL) s.poll_counter = POLL_INTERVAL - first_poll;
     }

@@ -1,7 +1,11 @@
-// The state of one search, kept together so that one call starts a search afresh: what
-// it may do (its limits), when it began, how far it has got, whether it must stop, and
-// what it has found so far. The tables that learn across searches (transposition table,
-// history, killers, cut-off statistics) live with their own modules.
+// Everything the search keeps between nodes, in one record: what it may do (its limits and
+// the clock it plays on), how far it has got, whether it must stop, what it has found so
+// far, and the tables it learns from while it runs (principal variation, killers, history,
+// cut-off statistics, the root moves). The transposition table and the evaluation caches
+// are too large to copy or reset with the rest and live with their own modules.
+//
+// This file depends on no other file of the search: every part of the search reads and
+// writes the record, so it sits below them all.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +17,9 @@ constexpr int32_t STATUS_IDLE = 0;
 constexpr int32_t STATUS_STOP = 1;
 constexpr int32_t STATUS_RUNNING = 2;
 
+// Nodes between two looks at the input and the clock.
+constexpr uint32_t POLL_INTERVAL = 16384;
+
 // Limits that a front end or the benchmark sets for one search (0 = none).
 struct SearchLimits {
     int depth;           // deepest iteration
@@ -23,6 +30,39 @@ struct SearchLimits {
     int mate_moves;      // stop once a mate in this many moves is proven (depth 2N at most)
     int root_count;      // search only these root moves (0: all)
     Move root_only[MAX_MOVES];
+};
+
+// What the front ends told the time manager about the engine's clock; it outlives a
+// search, since XBoard sends its level once per game.
+struct ClockInputs {
+    bool given;                 // a front end has given a clock: only then is it watched
+    int32_t clock_cs;           // the engine's remaining time
+    uint8_t moves_per_control;  // the moves the clock is shared by (0 from a level of 256)
+    uint8_t control_kind;       // 0 the whole clock for the game, 1 conventional controls
+    int32_t fixed_allotment_ms; // the console's thinking time; 0 when the clock decides
+    int32_t planned_ms;         // a UCI clock's planned allotment; 0 for XBoard's formula
+    // UCI: a search on the clock stops after hard_factor allotments or half the clock,
+    // whatever its iterations would do.
+    int64_t remaining_ms;
+    int hard_factor;
+};
+
+// How often a quiet move by one piece from one square to another cut a node off, and how
+// often it was tried in vain before another quiet move did.
+struct CutoffStat {
+    uint32_t fail_count;
+    uint32_t cut_count;
+};
+
+// The root's moves in the order of the last iteration's scores, and how unsettled the
+// choice among them is.
+struct RootMoves {
+    ScoredMove moves[MAX_MOVES];
+    int count;
+    // Per iteration: how often a move beyond the first two of the order became the best.
+    // The time manager grants more time while the choice keeps changing.
+    int changes[MAX_PLY + 1];
+    int mate_iterations; // iterations that ended with a mate score
 };
 
 struct SearchState {
@@ -40,16 +80,32 @@ struct SearchState {
     Move best_move; // the root's best move so far, MOVE_NONE before one has a score
     int32_t best_score;
     Move ponder_move; // the expected reply to best_move
+
+    ClockInputs clock;
+    // A node limit for every search of the process (0: none), whatever the front end asked
+    // for: a harness that drives the dialogues keeps each search to a few hundred nodes
+    // this way. A capped search also polls its input once, halfway to its node limit, so
+    // that lines arriving during a search are still read as they would be in a long one.
+    uint32_t node_cap;
+
+    RootMoves root;
+    // Row p: the best line from the node at ply p, ended by MOVE_NONE. Row 0 is the line
+    // of the last root move that raised alpha, which outlives the search: the reply the
+    // engine expects is read from it.
+    Move pv[MAX_PLY + 2][MAX_PLY + 2];
+    // The two latest quiet moves that cut a node off at each ply, the latest first; a node
+    // forgets its ply's pair on entry.
+    Move killers[MAX_PLY + 2][2];
+    // Quiet cut-off moves by side, from and to square, weighted by depth; a new search
+    // forgets them.
+    int32_t history_scores[2][64][64];
+    // By from and to square and piece; a new game forgets them.
+    CutoffStat cutoff_stats[64][64][16];
 };
 
 extern SearchState search_state;
 
-// A node limit for every search of the process (0: none), whatever the front end asked
-// for: a harness that drives the dialogues keeps each search to a few hundred nodes this
-// way. A capped search also polls its input once, halfway to its node limit, so that lines
-// arriving during a search are still read as they would be in a long one.
-extern uint32_t search_node_cap;
-
-// Everything but the limits back to the start of a search, with the clock started now;
-// the limits only take the process-wide node cap.
+// Everything of the current search's progress back to its start, with the clock started
+// now; the limits only take the process-wide node cap. The clock inputs and the tables
+// stay as they are.
 void begin_search();

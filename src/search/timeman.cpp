@@ -1,9 +1,6 @@
 #include "search/timeman.h"
 
-#include "search/search_state.h"
 #include "io/platform.h"
-
-ClockInputs clock_inputs;
 
 namespace {
 
@@ -47,43 +44,47 @@ int64_t plan_allotment(int64_t r, int64_t inc, int64_t moves_to_go) {
 } // namespace
 
 void set_time_control(uint8_t moves_per_control, uint8_t kind) {
-    clock_inputs.moves_per_control = moves_per_control;
-    clock_inputs.control_kind = kind;
+    ClockInputs& c = search_state.clock;
+    c.moves_per_control = moves_per_control;
+    c.control_kind = kind;
 }
 
 void set_engine_clock(int32_t clock_cs) {
-    clock_inputs.given = true;
-    clock_inputs.clock_cs = clock_cs;
-    clock_inputs.planned_ms = 0;
-    clock_inputs.hard_factor = 0;
+    ClockInputs& c = search_state.clock;
+    c.given = true;
+    c.clock_cs = clock_cs;
+    c.planned_ms = 0;
+    c.hard_factor = 0;
 }
 
 void plan_uci_clock(int64_t remaining_ms, int64_t increment_ms, int64_t moves_to_go) {
     const int64_t r = clamp64(remaining_ms, 0, MAX_CLOCK_MS);
     const int64_t inc = clamp64(increment_ms, 0, MAX_CLOCK_MS);
-    clock_inputs.given = true;
-    clock_inputs.clock_cs = static_cast<int32_t>(r / 10);
-    clock_inputs.control_kind = 0;
-    clock_inputs.planned_ms = static_cast<int32_t>(plan_allotment(r, inc, moves_to_go));
-    clock_inputs.remaining_ms = r;
-    clock_inputs.hard_factor = 4;
+    ClockInputs& c = search_state.clock;
+    c.given = true;
+    c.clock_cs = static_cast<int32_t>(r / 10);
+    c.control_kind = 0;
+    c.planned_ms = static_cast<int32_t>(plan_allotment(r, inc, moves_to_go));
+    c.remaining_ms = r;
+    c.hard_factor = 4;
 }
 
 void clear_engine_clock() {
-    clock_inputs.given = false;
-    clock_inputs.planned_ms = 0;
-    clock_inputs.hard_factor = 0;
+    ClockInputs& c = search_state.clock;
+    c.given = false;
+    c.planned_ms = 0;
+    c.hard_factor = 0;
 }
 
-void set_fixed_allotment(int32_t ms) { clock_inputs.fixed_allotment_ms = ms; }
+void set_fixed_allotment(int32_t ms) { search_state.clock.fixed_allotment_ms = ms; }
 
 void restart_clock_after_ponder_hit() {
     search_state.clock_ms = tick_ms();
-    if (clock_inputs.hard_factor) clock_inputs.hard_factor = 1;
+    if (search_state.clock.hard_factor) search_state.clock.hard_factor = 1;
 }
 
 int32_t allot_time(const Position& pos) {
-    const ClockInputs& c = clock_inputs;
+    const ClockInputs& c = search_state.clock;
     if (c.fixed_allotment_ms > 0) return c.fixed_allotment_ms;
     if (c.planned_ms > 0) return c.planned_ms;
     const int64_t n = c.moves_per_control ? c.moves_per_control : DEFAULT_MOVES;
@@ -121,11 +122,11 @@ bool iteration_time_up(uint32_t elapsed_ms, int32_t allotment_ms, int32_t extra)
 
 bool clock_panic(uint32_t elapsed_ms) {
     const int64_t elapsed = static_cast<int32_t>(elapsed_ms);
-    return elapsed > static_cast<int64_t>(clock_inputs.clock_cs) * 10 - LAST_SECOND_MS;
+    return elapsed > static_cast<int64_t>(search_state.clock.clock_cs) * 10 - LAST_SECOND_MS;
 }
 
 bool time_stop_due(uint32_t elapsed_ms, int32_t allotment_ms, int32_t movetime_ms) {
-    const ClockInputs& c = clock_inputs;
+    const ClockInputs& c = search_state.clock;
     if (c.given && c.clock_cs < PANIC_CLOCK_CS && clock_panic(elapsed_ms)) return true;
     if (movetime_ms > 0 && static_cast<int32_t>(elapsed_ms) >= movetime_ms) return true;
     if (c.given && c.hard_factor > 0) {

@@ -1,8 +1,9 @@
 // Time management in one place. The front ends tell it about the engine's clock, each
 // with its own call (XBoard "level" and "time", UCI "go" with wtime/btime/winc/binc/
-// movestogo, the console's fixed thinking time); the think driver asks it for the
-// allotment of a move; the root asks it between iterations whether to go on; and the
-// node poll asks it whether the clock forces a stop.
+// movestogo, the console's fixed thinking time), and it keeps what they said in
+// search_state.clock; the think driver asks it for the allotment of a move; the root asks
+// it between iterations whether to go on; and the node poll asks it whether the clock
+// forces a stop.
 //
 // The decisions take the elapsed time as an argument, so they can be tested without a
 // clock.
@@ -11,21 +12,7 @@
 #include <cstdint>
 
 #include "board/position.h"
-
-struct ClockInputs {
-    bool given;                 // a front end has given a clock: only then is it watched
-    int32_t clock_cs;           // the engine's remaining time
-    uint8_t moves_per_control;  // the moves the clock is shared by (0 from a level of 256)
-    uint8_t control_kind;       // 0 the whole clock for the game, 1 conventional controls
-    int32_t fixed_allotment_ms; // the console's thinking time; 0 when the clock decides
-    int32_t planned_ms;         // a UCI clock's planned allotment; 0 for XBoard's formula
-    // UCI: a search on the clock stops after hard_factor allotments or half the clock,
-    // whatever its iterations would do.
-    int64_t remaining_ms;
-    int hard_factor;
-};
-
-extern ClockInputs clock_inputs;
+#include "search/search_state.h"
 
 // XBoard "level": moves per control and its kind; also the UCI default (30, kind 0).
 void set_time_control(uint8_t moves_per_control, uint8_t kind);

@@ -103,7 +103,7 @@ inline void start_process(bool quiet_output = true) {
         close(null_fd);
     }
     sigaction(SIGINT, nullptr, &fuzzer_sigint());
-    search_node_cap = NODE_CAP;
+    search_state.node_cap = NODE_CAP;
     new_game(start_fen);
 }
 
@@ -163,8 +163,8 @@ inline void restart_engine(uint8_t mode) {
     ponder_saw_mate = 0;
     pondered_move = MOVE_NONE;
     ponder_start_ms = 0;
-    clock_inputs = ClockInputs{};
     search_state = SearchState{};
+    search_state.node_cap = NODE_CAP;
     check(new_game(start_fen), "the start position is refused");
 }
 

@@ -35,10 +35,10 @@ class XboardInProcess : public ::testing::Test {
     }
     void TearDown() override {
         search_state.limits = SearchLimits{};
-        clock_inputs.clock_cs = 0;
-        clock_inputs.moves_per_control = 0;
-        clock_inputs.control_kind = 0;
-        clock_inputs.given = false;
+        search_state.clock.clock_cs = 0;
+        search_state.clock.moves_per_control = 0;
+        search_state.clock.control_kind = 0;
+        search_state.clock.given = false;
         game.state = GameState{};
         set_input_descriptor(0);
         std::signal(SIGINT, SIG_DFL);
@@ -52,8 +52,8 @@ TEST_F(XboardInProcess, LevelFiguresAndMissingArguments) {
     } cases[] = {{"40 5 0", 40, 1}, {"0 5 0", 30, 0}, {"300 1 0", 44, 1}};
     for (const auto& c : cases) {
         parse_level(c.args);
-        EXPECT_EQ(clock_inputs.moves_per_control, c.moves) << c.args;
-        EXPECT_EQ(clock_inputs.control_kind, c.kind) << c.args;
+        EXPECT_EQ(search_state.clock.moves_per_control, c.moves) << c.args;
+        EXPECT_EQ(search_state.clock.control_kind, c.kind) << c.args;
     }
     // The loop: missing arguments change nothing, and SIGINT is ignored.
     int fds[2];
@@ -66,8 +66,8 @@ TEST_F(XboardInProcess, LevelFiguresAndMissingArguments) {
     xboard_loop();
     testing::internal::GetCapturedStdout();
     close(fds[0]);
-    EXPECT_EQ(clock_inputs.clock_cs, 12345);
-    EXPECT_EQ(clock_inputs.moves_per_control, 40);
+    EXPECT_EQ(search_state.clock.clock_cs, 12345);
+    EXPECT_EQ(search_state.clock.moves_per_control, 40);
     EXPECT_EQ(std::signal(SIGINT, SIG_DFL), SIG_IGN);
 }
 
@@ -77,8 +77,8 @@ TEST_F(XboardInProcess, PonderHitNeedsMoreThanAMinute) {
         game.state.pondering = true;
         game.state.pondered_move = text_to_move(game_position, "e7e5");
         game.state.ponder_start_ms = tick_ms() - age;
-        pv_table[0][0] = make_move_word(text_to_square("g1"), text_to_square("f3"));
-        pv_table[0][1] = MOVE_NONE;
+        search_state.pv[0][0] = make_move_word(text_to_square("g1"), text_to_square("f3"));
+        search_state.pv[0][1] = MOVE_NONE;
         search_state.nodes = NO_SEARCH;
         testing::internal::CaptureStdout();
         xboard_opponent_move(game_position, "e7e5", 0);

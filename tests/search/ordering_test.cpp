@@ -1,11 +1,14 @@
-// Move ordering (exchange values, scores, killers) and the transposition table.
+// Move ordering (exchange values, the ranking of moves, killers), the check test that
+// pruning relies on, and the transposition table.
 #include <gtest/gtest.h>
 
+#include "board/make_move.h"
+#include "movegen/attacks.h"
 #include "movegen/movegen.h"
+#include "movegen/notation.h"
 #include "search/ordering.h"
 #include "search/search_helpers.h"
 #include "search/tt.h"
-#include "movegen/notation.h"
 #include "test_position.h"
 
 namespace {
@@ -21,7 +24,7 @@ Move find_move(const std::string& text) {
 }
 
 // Ordering score of one move in the alpha-beta search.
-int32_t main_score(const std::string& text, int ply, Move order_move = MOVE_NONE) {
+int32_t score(const std::string& text, int ply, Move order_move = MOVE_NONE) {
     ScoredMove entry{find_move(text), 0};
     score_moves(game_position, &entry + 1, 1, ply, order_move);
     return entry.score;
@@ -43,41 +46,63 @@ TEST(Ordering, ExchangeEvaluation) {
     }
 }
 
-TEST(Ordering, MoveScores) {
+TEST(Ordering, HashMoveCapturesKillersHistoryThenLosingCaptures) {
     clear_history_scores();
     ASSERT_TRUE(reset_engine("4k3/8/1n2p3/8/4P3/8/8/4K3 b - - 0 1"));
     ASSERT_TRUE(play("b6d5"));
-    EXPECT_EQ(main_score("e4d5", 1), 100000225) << "recapture";
-    EXPECT_EQ(main_score("e4d5", 0), 90000225) << "no recapture bonus at the root";
+    EXPECT_GT(score("e4d5", 1), score("e4d5", 0)) << "a recapture, except at the root";
 
     ASSERT_TRUE(reset_engine("4k3/8/2p5/3p4/8/8/8/3QK3 w - - 0 20"));
-    EXPECT_EQ(main_score("d1d5", 1), -900) << "losing capture";
-    EXPECT_EQ(main_score("d1d3", 1), 0) << "quiet move ranks above it";
-    EXPECT_EQ(main_score("d1d5", 1, make_move_word(sq("d1"), sq("d5"))), 1000000000) << "hash move";
+    EXPECT_LT(score("d1d5", 1), score("d1d3", 1)) << "a losing capture after quiet moves";
 
-    // Killers of the node's ply, then of the grandparent's, between good captures and history.
+    // Killers keep the two latest quiet cut-off moves of their ply, the latest first.
     ASSERT_TRUE(reset_engine("4k3/8/8/3p4/8/8/8/R2RK2R w - - 0 20"));
-    const Move a = find_move("a1a5"), b = find_move("h1h5"), c = find_move("e1d2");
-    for (int i = 0; i < MAX_PLY + 2; ++i) killer1[i] = killer2[i] = MOVE_NONE;
+    const Move a = find_move("a1a5"), b = find_move("h1h5");
+    for (auto& pair : search_state.killers) pair[0] = pair[1] = MOVE_NONE;
     update_killers(a, 4);
     update_killers(a, 4);
-    EXPECT_EQ(killer2[4], MOVE_NONE) << "the same move is never shifted";
+    EXPECT_EQ(search_state.killers[4][1], MOVE_NONE) << "the same move is not shifted";
     update_killers(b, 4);
     update_killers(find_move("d1d5"), 4);
-    EXPECT_EQ(killer1[4], b) << "captures are no killers";
-    EXPECT_EQ(killer2[4], a);
-    killer1[2] = c;
-    history_scores[WHITE][sq64(sq("a1"))][sq64(sq("a5"))] = 1000;
-    EXPECT_EQ(main_score("h1h5", 4), 90000000);
-    EXPECT_EQ(main_score("a1a5", 4), 89999999);
-    EXPECT_EQ(main_score("e1d2", 4), 89999998);
-    EXPECT_EQ(main_score("a1a5", 5), 1000) << "other plies' killers do not apply";
-    killer1[0] = c;
-    EXPECT_EQ(main_score("e1d2", 1), 0) << "no grandparent above ply 1";
+    EXPECT_EQ(search_state.killers[4][0], b) << "captures are no killers";
+    EXPECT_EQ(search_state.killers[4][1], a);
+    search_state.killers[2][0] = find_move("e1d2");
+    search_state.history_scores[WHITE][sq64(sq("h1"))][sq64(sq("h2"))] = 1000;
+    // The hash move, good captures, this ply's killers, the grandparent's, history, other
+    // quiet moves.
+    int32_t above = score("e1f1", 4, find_move("e1f1"));
+    for (const char* m : {"d1d5", "h1h5", "a1a5", "e1d2", "h1h2", "h1g1"}) {
+        EXPECT_GT(above, score(m, 4)) << m;
+        above = score(m, 4);
+    }
+    EXPECT_EQ(score("a1a5", 5), score("h1g1", 5)) << "other plies' killers do not apply";
     clear_history_scores();
 }
 
-TEST(TranspositionTable, ProbeAndStoreRules) {
+TEST(Attacks, GivesCheckAgreesWithTheCheckersAfterTheMove) {
+    // Direct, sliding and discovered checks; castling, en passant and promotions are left
+    // to the search's own check extension and are not asked about.
+    int checks = 0, moves = 0;
+    for (const std::string& fen : perft_suite_fens()) {
+        ASSERT_TRUE(reset_engine(fen)) << fen;
+        ScoredMove list[MAX_MOVES];
+        for (ScoredMove *m = list, *end = gen_legal(game_position, list); m != end; ++m) {
+            if (move_is_castle(m->move) || move_is_ep(m->move) || move_promo(m->move)) continue;
+            const bool predicted = gives_check(game_position, m->move);
+            Undo undo;
+            make_move(game_position, m->move, undo);
+            const bool actual = game_position.checkers != 0;
+            unmake_move(game_position, m->move, undo);
+            EXPECT_EQ(predicted, actual) << fen << " " << move_text(m->move);
+            checks += actual;
+            ++moves;
+        }
+    }
+    EXPECT_GT(checks, 50);
+    EXPECT_GT(moves, 1000);
+}
+
+TEST(TranspositionTable, ProbeStoreAndClear) {
     ASSERT_TRUE(reset_engine("4k3/8/8/8/8/8/8/4K3 w - - 0 1"));
     Position pos = game_position;
     ScoredMove out;
@@ -103,6 +128,7 @@ TEST(TranspositionTable, ProbeAndStoreRules) {
     EXPECT_EQ(probe(key, 1), 0u);
     tt_clear();
     EXPECT_EQ(probe(other, 1), 0u) << "a cleared table never hits";
+    EXPECT_EQ(hash_table[other % HASH_ENTRIES].depth, 0) << "nor keeps its entry";
 }
 
 } // namespace

@@ -20,7 +20,8 @@ bool reset_engine(const std::string& fen) {
     search_state.limits = SearchLimits{};
     front_end.should_stop = nullptr;
     front_end.progress = nullptr;
-    clock_inputs = ClockInputs{};
+    search_state.clock = ClockInputs{};
+    search_state.node_cap = 0;
     set_time_control(30, 0);
     search_state.ponder_move = MOVE_NONE;
     game.analysing = false;

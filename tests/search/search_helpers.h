@@ -9,7 +9,7 @@
 #include "search/root.h"
 
 // Sets up the position with every search, time and front-end setting at its quiet default:
-// resigning allowed, no clock, no limits, no hook, no book, no pondering.
+// resigning allowed, no clock, no limits, no node cap, no hook, no book, no pondering.
 bool reset_engine(const std::string& fen);
 
 // Depth-limited, untimed: the limits of a search the tests repeat exactly.

@@ -9,7 +9,7 @@
 namespace {
 
 int32_t xboard_allotment(int kind, int per_control, int32_t clock_cs, int side, uint32_t ply) {
-    clock_inputs = ClockInputs{};
+    search_state.clock = ClockInputs{};
     set_time_control(static_cast<uint8_t>(per_control), static_cast<uint8_t>(kind));
     set_engine_clock(clock_cs);
     Position pos = game_position;
@@ -45,7 +45,7 @@ TEST(TimeManager, IterationsStopAfterFiveEighthsOfTheStretchedAllotment) {
 }
 
 TEST(TimeManager, TheClockStopsASearchOnlyWhenOneWasGiven) {
-    clock_inputs = ClockInputs{};
+    search_state.clock = ClockInputs{};
     EXPECT_FALSE(time_stop_due(5000, 1, 0)) << "no clock given";
     set_engine_clock(550); // 5 s used: inside the last second of 5.5 s
     EXPECT_TRUE(time_stop_due(4501, 1, 0));
@@ -76,7 +76,7 @@ TEST(TimeManager, UciClockPlans) {
         {1000000000000, 0, 0, 1, INT32_MAX, "absurdly large"},
     };
     for (const auto& c : cases) {
-        clock_inputs = ClockInputs{};
+        search_state.clock = ClockInputs{};
         plan_uci_clock(c.remaining, c.increment, c.moves_to_go);
         const int32_t a = allot_time(game_position);
         EXPECT_GE(a, c.low) << c.what;
@@ -87,7 +87,7 @@ TEST(TimeManager, UciClockPlans) {
 TEST(TimeManager, UciHardStop) {
     // Four allotments, or half of the clock when that comes first; one allotment after a
     // ponder hit.
-    clock_inputs = ClockInputs{};
+    search_state.clock = ClockInputs{};
     plan_uci_clock(300000, 0, 40); // 7500 ms
     EXPECT_FALSE(time_stop_due(29999, 7500, 0));
     EXPECT_TRUE(time_stop_due(30000, 7500, 0));

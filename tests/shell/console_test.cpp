@@ -121,7 +121,7 @@ TEST(Console, CommandsLineByLineInProcess) {
     ASSERT_TRUE(setup(start_fen));
     game.state.book.in_use = 0;
     game.state.book.loaded = 1;
-    search_node_cap = 200;
+    search_state.node_cap = 200;
     console_begin();
     testing::internal::CaptureStdout();
     char move[] = "e2e4", remove[] = "remove", empty[] = "  ", quit[] = "quit";
@@ -132,7 +132,7 @@ TEST(Console, CommandsLineByLineInProcess) {
     EXPECT_TRUE(console_command(empty));
     EXPECT_FALSE(console_command(quit));
     const std::string output = testing::internal::GetCapturedStdout();
-    search_node_cap = 0;
+    search_state.node_cap = 0;
     front_end.should_stop = nullptr;
     front_end.progress = nullptr;
     set_fixed_allotment(0);
