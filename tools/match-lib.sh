@@ -1,13 +1,14 @@
 # shellcheck shell=bash
-# Shared by tools/soak.sh and tools/strength.sh (sourced, not run): installing what a match
-# needs, the machine-wide match lock, time controls and openings, and one game of Kelvorante
-# under Debian's xboard, headless with xvfb-run, in either protocol (polyglot runs the engine
-# as a UCI engine), with its result, its faults and the engine's peak memory.
+# Shared by tools/soak.sh and tools/xboard-analysis.sh (sourced, not run): installing what a
+# match needs, the machine-wide match lock, time controls and openings, and one game of
+# Kelvorante under Debian's xboard, headless with xvfb-run, in either protocol (polyglot runs
+# the engine as a UCI engine), with its result, its faults and the engine's peak memory.
 #
 # Each game is its own xboard process: the engine starts afresh for every game (its memory is
 # measured per game), the colours and the opening are chosen per game, and a game that hangs
 # is ended on its own without losing the others.
 
+# shellcheck disable=SC2034 # for the scripts that source this file
 ML_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 ML_LOCK=/tmp/kelvorante-match.lock
 export PATH="$PATH:/usr/games" # Debian installs xboard and the engines there
@@ -100,21 +101,104 @@ ml_read_openings() {
     [ ${#ML_OPENING_MOVES[@]} -gt 0 ] || { echo "no openings in $1" >&2; return 2; }
 }
 
-# ml_prepare OUT ENGINE: a private copy of the engine binary (a rebuild during the run cannot
-# change the player) behind the peak-memory wrapper, which appends one line per engine start
-# to the file named by KELVORANTE_RSS_RECORD (xboard and polyglot pass the environment on).
+# ml_prepare OUT ENGINE [BOOK]: a private copy of the engine binary (a rebuild during the run
+# cannot change the player), with the opening book BOOK beside it as book.obk when one is
+# given, and ML_ENGINE_DIR/kelvorante-measured, the program xboard and polyglot start: it runs
+# that copy unchanged and records how it ended and its peak memory (see its own comment).
 ml_prepare() {
-    local out=$1 engine=$2
+    local out=$1 engine=$2 book=${3:-}
     mkdir -p "$out/engine" || return 2
-    rm -f "$out/engine/"*.obk # no book: the openings come from the openings file
+    rm -f "$out/engine/"*.obk # without a book the openings come from the openings file alone
     cp "$engine" "$out/engine/kelvorante" || return 2
+    if [ -n "$book" ]; then cp "$book" "$out/engine/book.obk" || return 2; fi
     # Debian's own interpreter starts in a tenth of a second; xboard waits for the engine.
     local python=/usr/bin/python3
     [ -x "$python" ] || python=$(command -v python3)
-    cat >"$out/engine/kelvorante-measured" <<EOF
-#!/bin/sh
-exec "$python" "$ML_ROOT/tools/peak-rss.py" "\${KELVORANTE_RSS_RECORD:-/dev/null}" "$out/engine/kelvorante" "\$@"
-EOF
+    printf '#!%s\n' "$python" >"$out/engine/kelvorante-measured"
+    cat >>"$out/engine/kelvorante-measured" <<'PYTHON'
+"""Runs the kelvorante beside this file unchanged and records how it ended and its peak memory.
+
+The engine inherits standard input and output, so a GUI that starts this wrapper talks to
+the engine itself. Signals sent to the wrapper (a GUI's interrupt or terminate) are passed
+on. When the engine ends, one line is appended to the file named by KELVORANTE_RSS_RECORD
+(xboard and polyglot pass the environment on; /dev/null when it is not set):
+
+    pid=P status=N signal=S passed_on=L peak_rss_kb=K maxrss_kb=M seconds=T
+
+where N is the exit status (or -1 when a signal ended it), S the signal number (0 if none),
+L the signals passed on from outside (comma-separated, "-" if none: a GUI that sends "quit"
+and then SIGTERM may end a program that way without it having crashed), K the high-water
+mark of the engine's resident set (VmHWM in /proc/P/status, read every 0.2 s while it runs;
+the mark only rises, so the last reading misses at most what the last 0.2 s added), and M
+the kernel's ru_maxrss from wait4, which also counts the wrapper's own image that the child
+had before it became the engine (it stands in for K when the engine ran too briefly to be
+read). The wrapper exits as the engine did.
+"""
+import os
+import signal
+import sys
+import time
+
+child = 0
+passed_on = set()
+
+
+def pass_on(signum, _frame):
+    # Before the fork returns in the parent there is no child to pass the signal to.
+    if child > 0:
+        passed_on.add(signum)
+        os.kill(child, signum)
+
+
+def high_water_mark(pid, own_image):
+    """VmHWM in kB once the child runs the engine (0 before its exec, or when it is gone)."""
+    try:
+        if os.readlink(f"/proc/{pid}/exe") == own_image:
+            return 0
+        with open(f"/proc/{pid}/status", encoding="ascii") as status:
+            for line in status:
+                if line.startswith("VmHWM:"):
+                    return int(line.split()[1])
+    except (OSError, ValueError):
+        pass
+    return 0
+
+
+def main():
+    global child
+    record = os.environ.get("KELVORANTE_RSS_RECORD") or "/dev/null"
+    argv = [os.path.join(os.path.dirname(os.path.abspath(__file__)), "kelvorante")] + sys.argv[1:]
+    for signum in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT):
+        signal.signal(signum, pass_on)
+    started = time.monotonic()
+    pid = os.fork()
+    if pid == 0:
+        # exec resets the handlers above to their defaults in the engine.
+        try:
+            os.execv(argv[0], argv)
+        except OSError as err:
+            print(f"kelvorante-measured: cannot run {argv[0]}: {err}", file=sys.stderr)
+        os._exit(127)
+    child = pid
+    own_image, peak = os.readlink("/proc/self/exe"), 0
+    while True:
+        done, status, usage = os.wait4(pid, os.WNOHANG)
+        if done:
+            break
+        peak = max(peak, high_water_mark(pid, own_image))
+        time.sleep(0.2)
+    code = os.WEXITSTATUS(status) if os.WIFEXITED(status) else -1
+    signum = os.WTERMSIG(status) if os.WIFSIGNALED(status) else 0
+    with open(record, "a", encoding="utf-8") as out:
+        signals = ",".join(str(s) for s in sorted(passed_on)) or "-"
+        out.write(f"pid={pid} status={code} signal={signum} passed_on={signals} "
+                  f"peak_rss_kb={peak or usage.ru_maxrss} maxrss_kb={usage.ru_maxrss} "
+                  f"seconds={time.monotonic() - started:.1f}\n")
+    return code if code >= 0 else 128 + signum
+
+
+sys.exit(main())
+PYTHON
     chmod +x "$out/engine/kelvorante-measured"
     ML_ENGINE_DIR="$out/engine"
 }

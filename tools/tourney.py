@@ -9,6 +9,12 @@ game is saved as PGN with the mover's clock after each move; a JSON summary goes
 Exit status: 0 when every game ended regularly, 1 when a game ended by an illegal move, a
 refused move, a time forfeit, a crash, a stall or a disconnect (or the clock rule of
 --min-clock-before-move was broken, or an engine could not be started), 2 on bad usage.
+
+With --check-logs it plays nothing and reads instead the polyglot logs of UCI games played
+under xboard (tools/soak.sh keeps one in each game's directory): every principal variation
+the engine sent must be legal move by move from the position it was searching, and the
+engine's clock, as xboard reported it, must never have fallen below --min-clock (1.5 s by
+default). Exit status 1 on an illegal PV or a clock below that floor, 0 otherwise.
 """
 
 import argparse
@@ -718,11 +724,75 @@ def engine_settings(words):
     return settings
 
 
+POLYGLOT_LINE = re.compile(r"^\S+ (GUI->Adapter|Adapter->Engine|Engine->Adapter): (.*)$")
+
+
+def check_polyglot_log(path, oracle):
+    """(PV lines checked, illegal PV lines, lowest clock in seconds or None) of one game.
+
+    Each search is judged against the position it searched: the engine answers every go with
+    one bestmove, in order, so its output belongs to the oldest go not yet answered. That
+    matters after a ponder miss, when polyglot sends stop and the next position and go at
+    once, and the stopped search's last lines come after them."""
+    moves, searches, pvs, checked, illegal, lowest = [], collections.deque(), [], 0, [], None
+    with open(path, errors="replace") as log:
+        for raw in log:
+            m = POLYGLOT_LINE.match(raw.rstrip("\n"))
+            if not m:
+                continue
+            who, text = m.groups()
+            words = text.split()
+            if who == "GUI->Adapter" and words[:1] == ["time"]:
+                seconds = int(words[1]) / 100
+                lowest = seconds if lowest is None else min(lowest, seconds)
+            elif who == "Adapter->Engine" and words[:1] == ["position"]:
+                # Only a game from the start position can be replayed to the oracle.
+                moves = words[3:] if words[1:3] == ["startpos", "moves"] else [] if words[1:2] == ["startpos"] else None
+            elif who == "Adapter->Engine" and words[:1] == ["go"]:
+                searches.append(moves)
+            elif who == "Engine->Adapter" and words[:1] == ["info"] and "pv" in words:
+                pvs.append((text, words[words.index("pv") + 1:]))
+            elif who == "Engine->Adapter" and words[:1] == ["bestmove"]:
+                searched = searches.popleft() if searches else moves
+                for line, pv in (pvs if searched is not None else []):
+                    checked += 1
+                    if oracle.plies_applied(searched + pv) - len(searched) < len(pv):
+                        illegal.append(line)
+                pvs = []
+    return checked, illegal, lowest
+
+
+def check_logs(args):
+    """--check-logs: the PVs and the clock of every game directory's polyglot.log."""
+    oracle = Oracle(find_program(args.oracle, args.require), None)
+    failed = False
+    total_checked, total_illegal, floor = 0, 0, None
+    for d in args.check_logs:
+        path = os.path.join(d, "polyglot.log")
+        if not os.path.exists(path):
+            continue  # an XBoard game: no adapter between xboard and the engine
+        checked, illegal, lowest = check_polyglot_log(path, oracle)
+        total_checked += checked
+        total_illegal += len(illegal)
+        for line in illegal[:3]:
+            print(f"Illegal PV move in {d}: {line}")
+        if lowest is not None:
+            floor = lowest if floor is None else min(floor, lowest)
+            if lowest < args.min_clock:
+                print(f"{d}: the engine's clock fell to {lowest:.2f} s")
+                failed = True
+        failed |= bool(illegal)
+    print(f"{len(args.check_logs)} games, {total_checked} principal variations checked, "
+          f"{total_illegal} with an illegal move; lowest clock "
+          f"{'-' if floor is None else f'{floor:.2f} s'}")
+    return 1 if failed else 0
+
+
 def parse_args(argv):
     p = argparse.ArgumentParser(description=__doc__.split("\n\n")[0], epilog=(
         "engine keys: cmd=PATH (required) proto=uci|xboard (default xboard) name=NAME dir=WORKDIR "
         "arg=ARG (repeatable) option.NAME=VALUE (UCI setoption). One --engine plays itself."))
-    p.add_argument("--engine", action="append", nargs="+", required=True, metavar="KEY=VALUE")
+    p.add_argument("--engine", action="append", nargs="+", metavar="KEY=VALUE")
     p.add_argument("--tc", type=TimeControl, default=TimeControl("5+0.05"), help="[MOVES/]BASE[+INC] in seconds")
     p.add_argument("--games", type=int, help="games to play (default: each opening twice, or 2)")
     p.add_argument("--openings", help="file of opening lines, each played with both colours")
@@ -744,7 +814,17 @@ def parse_args(argv):
     p.add_argument("--oracle", default="stockfish", help="the stockfish used as rules checker")
     p.add_argument("--require", action="store_true", help="a program that cannot be installed fails the run")
     p.add_argument("--no-lock", action="store_true", help=f"do not take {LOCK_PATH}")
+    p.add_argument("--check-logs", nargs="+", metavar="GAME_DIR",
+                   help="play nothing: check the PVs and clocks in each GAME_DIR/polyglot.log")
+    p.add_argument("--min-clock", type=float, default=1.5,
+                   help="with --check-logs: the lowest clock in seconds an engine may reach")
     args = p.parse_args(argv)
+    if args.check_logs:
+        if args.engine:
+            p.error("--check-logs plays no games: give no --engine")
+        return args
+    if not args.engine:
+        p.error("the following arguments are required: --engine")
     args.engine = [engine_settings(words) for words in args.engine]
     if len(args.engine) == 1:
         args.engine.append(dict(args.engine[0]))
@@ -756,6 +836,8 @@ def parse_args(argv):
 def main(argv):
     args = parse_args(argv)
     os.environ["PATH"] += os.pathsep + "/usr/games"  # where Debian installs chess engines
+    if args.check_logs:
+        return check_logs(args)
     log = Log(args.log)
     oracle_path = find_program(args.oracle, args.require)
     for settings in args.engine:
