@@ -137,7 +137,8 @@ void announce_move(Position& pos, Move move, char* text) {
         send("%s", FIFTY_MOVE_LINE);
         return;
     }
-    if (no_legal_move(pos, &game_result)) {
+    if (no_legal_move(pos)) {
+        game_result = pos.checkers ? RESULT_MATE : RESULT_STALEMATE;
         send("%s", game_result == RESULT_MATE ? MATES_LINE[pos.side] : STALEMATE_LINE);
         return;
     }

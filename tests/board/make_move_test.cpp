@@ -32,8 +32,8 @@ TEST(MakeMove, DoublePushKeepsListPlaceAndSetsEnPassant) {
     ASSERT_TRUE(play("e2e4"));
     EXPECT_EQ(game_position.ep_square, 100);
     EXPECT_EQ(game_position.fifty, 0);
-    EXPECT_EQ(square_touches[sq("e2")], 1);
-    EXPECT_EQ(square_touches[sq("e4")], 1);
+    EXPECT_EQ(game_position.square_touches[sq("e2")], 1);
+    EXPECT_EQ(game_position.square_touches[sq("e4")], 1);
     EXPECT_EQ(list_squares(WHITE * 8 + PAWN),
               (std::vector<int>{sq("a2"), sq("b2"), sq("c2"), sq("d2"), sq("e4"), sq("f2"),
                                 sq("g2"), sq("h2")}));
@@ -66,14 +66,14 @@ TEST(MakeMove, PromotionPutsTheQueenFirstInItsList) {
     ASSERT_TRUE(setup("1k6/4P3/8/8/8/8/8/Q3K3 w - - 0 1"));
     static Position before;
     before = game_position;
-    const int officers = officer_count;
+    const int officers = game_position.officer_count;
     const Move promo = legal("e7e8q");
     EXPECT_EQ(promo, 0x50B4A4u);
     Undo undo;
     make_move(game_position, promo, undo);
     EXPECT_EQ(list_squares(WHITE * 8 + QUEEN), (std::vector<int>{SQ_E8, SQ_A1}));
     EXPECT_EQ(list_squares(WHITE * 8 + 7), (std::vector<int>{SQ_A1, SQ_E8}));
-    EXPECT_EQ(officer_count, officers + 1);
+    EXPECT_EQ(game_position.officer_count, officers + 1);
     EXPECT_EQ(game_position.material[0], before.material[0] + 900);
     EXPECT_EQ(game_position.piece_count[make_piece(WHITE, PAWN)], 0);
     EXPECT_EQ(game_position.piece_count[make_piece(WHITE, QUEEN)], 2);
@@ -131,9 +131,9 @@ TEST(MakeMove, RandomGamesKeepEveryIncrementalFieldAndForeseeTheKey) {
             ASSERT_TRUE(setup(fen));
             static Position start;
             start = game_position;
-            const int officers = officer_count;
+            const int officers = game_position.officer_count;
             uint8_t touches[256];
-            std::memcpy(touches, square_touches, sizeof touches);
+            std::memcpy(touches, game_position.square_touches, sizeof touches);
             std::vector<uint64_t> keys;
             for (int i = 0; i < HISTORY_SIZE; ++i) keys.push_back(game_history[i].key);
 
@@ -161,8 +161,8 @@ TEST(MakeMove, RandomGamesKeepEveryIncrementalFieldAndForeseeTheKey) {
                 ASSERT_TRUE(pos_ok(game_position));
             }
             EXPECT_EQ(std::memcmp(&start, &game_position, sizeof start), 0) << fen;
-            EXPECT_EQ(officer_count, officers);
-            EXPECT_EQ(std::memcmp(touches, square_touches, sizeof touches), 0);
+            EXPECT_EQ(game_position.officer_count, officers);
+            EXPECT_EQ(std::memcmp(touches, game_position.square_touches, sizeof touches), 0);
             for (int i = 0; i < HISTORY_SIZE; ++i) ASSERT_EQ(game_history[i].key, keys[i]);
             ++games;
         }

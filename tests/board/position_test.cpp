@@ -27,7 +27,7 @@ TEST(Position, StartPositionSumsAndLists) {
         EXPECT_EQ(pos.pawn_sq_colour[c][0], 4);
         EXPECT_EQ(pos.pawn_sq_colour[c][1], 4);
     }
-    EXPECT_EQ(officer_count, 14);
+    EXPECT_EQ(game_position.officer_count, 14);
     EXPECT_EQ(list_squares(WHITE * 8 + PAWN), (std::vector<int>{80, 81, 82, 83, 84, 85, 86, 87}));
     EXPECT_EQ(list_squares(BLACK * 8 + KING), (std::vector<int>{SQ_E8}));
     EXPECT_EQ(list_squares(WHITE * 8 + 7).size(), 15u);
@@ -164,6 +164,6 @@ TEST(Position, SecondSetUpStartsFromScratch) {
     EXPECT_EQ(game_position.castled[0], 0);
     EXPECT_EQ(game_position.pawn_sq_colour[0][0], 4);
     EXPECT_EQ(game_position.pawn_sq_colour[0][1], 4);
-    for (int s = 0; s < 256; ++s) EXPECT_EQ(square_touches[s], 0);
+    for (int s = 0; s < 256; ++s) EXPECT_EQ(game_position.square_touches[s], 0);
     EXPECT_EQ(setup_ply, 0u);
 }

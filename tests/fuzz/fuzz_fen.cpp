@@ -70,8 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     Position& pos = game_position;
-    uint8_t book_flag = 0;
-    setup_board(pos, text, &book_flag);
+    setup_board(pos, text);
     fuzz::check(pos_ok(pos), "pos_ok after setup_board");
     fuzz::check(!side_not_to_move_in_check(pos), "the side not to move is in check");
     fuzz::check(pos.ply <= static_cast<uint32_t>(MAX_FEN_PLY), "the set-up ply is not clamped");
