@@ -4,26 +4,15 @@
 #include <fstream>
 
 #include "board/make_move.h"
-#include "board/zobrist.h"
 #include "game/game.h"
 #include "movegen/movegen.h"
-#include "io/platform.h"
 #include "movegen/notation.h"
 
 namespace {
 Undo play_undo[HISTORY_SIZE];
 }
 
-bool setup(const std::string& fen) {
-    static bool keys_ready = false;
-    if (!keys_ready) {
-        // The keys come from the generator's initial state, whatever ran before.
-        c_srand(1);
-        init_zobrist_keys();
-        keys_ready = true;
-    }
-    return new_game(fen.c_str());
-}
+bool setup(const std::string& fen) { return new_game(fen.c_str()); }
 
 std::string move_text(Move move) {
     char text[6] = {};

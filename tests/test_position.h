@@ -4,9 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "board/position.h"
+#include "board/setup.h"
 
-// Zobrist keys are filled once per test process, then the FEN is set up.
 // Fails the calling test (returns false) when the engine refuses the position.
 bool setup(const std::string& fen);
 // Coordinate text of a move, with the promotion letter.

@@ -22,7 +22,6 @@
 #include <vector>
 
 #include "board/make_move.h"
-#include "board/zobrist.h"
 #include "game/book.h"
 #include "game/game.h"
 #include "movegen/movegen.h"
@@ -114,7 +113,6 @@ int main(int argc, char** argv) {
         std::cerr << "usage: make_book <openings.txt> <book.obk>\n";
         return 2;
     }
-    init_zobrist_keys();
     const std::string source = argv[1];
     std::vector<SourceLine> lines;
     if (!read_source(source, lines)) return 1;

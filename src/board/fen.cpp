@@ -1,8 +1,8 @@
-// FEN text: the syntax check every dialect applies, and the tolerant reader that turns a
-// text into the board, side, castling rights, en-passant square, half-move clock and ply.
+#include "board/fen.h"
+
 #include <cstring>
 
-#include "board/position.h"
+#include "board/geometry.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ bool fen_is_well_formed(const char* fen) {
     return field >= 2;
 }
 
-void parse_fen(Position& pos, const char* fen, uint8_t* book_flag) {
+void parse_fen(Position& pos, const char* fen) {
     clear_board(pos.board);
     const char* p = fen;
 
@@ -171,10 +171,8 @@ void parse_fen(Position& pos, const char* fen, uint8_t* book_flag) {
     // Full-move field: used directly as the history index, clamped so that a game of
     // GAME_PLY_LIMIT plies still fits behind it.
     if (std::strcmp(fen, start_fen) == 0) {
-        *book_flag = 0;
         pos.ply = 0;
     } else {
-        *book_flag = 1;
         if (*p >= '0' && *p <= '9') {
             unsigned ply = 0;
             while (*p >= '0' && *p <= '9') {
@@ -187,4 +185,29 @@ void parse_fen(Position& pos, const char* fen, uint8_t* book_flag) {
         }
     }
     pos.checkers = 0;
+}
+
+bool fen_is_playable(const char* fen) {
+    Position scratch;
+    parse_fen(scratch, fen);
+    build_piece_lists(scratch);
+    count_pieces(scratch);
+    for (int c = 0; c < 2; ++c) {
+        if (scratch.piece_count[c * 8 + KING] != 1) return false;
+        if (scratch.piece_count[c * 8 + PAWN] > 8) return false;
+        int total = 0;
+        for (int t = PAWN; t <= KING; ++t) total += scratch.piece_count[c * 8 + t];
+        if (total > 16) return false;
+        for (int s = first_in(scratch, c * 8 + PAWN); s < LIST_END;
+             s = next_in(scratch, c * 8 + PAWN, s)) {
+            int r = rank_of(s);
+            if (r == 0 || r == 7) return false;
+        }
+    }
+    // The side that has just moved must not have left its king in check.
+    int mover = static_cast<int>(scratch.side);
+    int k = king_square(scratch, mover ^ 1);
+    for (int p = first_in(scratch, mover * 8); p < LIST_END; p = next_in(scratch, mover * 8, p))
+        if (piece_attacks(scratch, p, k)) return false;
+    return true;
 }

@@ -2,10 +2,11 @@
 
 #include <cassert>
 
+#include "board/geometry.h"
 #include "board/history.h"
 #include "board/pst.h"
+#include "board/setup.h"
 #include "board/zobrist.h"
-#include "movegen/attacks.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ void make_move(Position& pos, Move move, Undo& undo) {
     const bool ep = move_is_ep(move), castle = move_is_castle(move);
     const int piece = pos.board[from];
     const int type = type_of(piece);
-    auto& psk = piece_square_keys;
+    const auto& psk = zobrist.piece_square;
 
     // 1. What unmake cannot recompute.
     undo.checkers = pos.checkers;
@@ -69,8 +70,8 @@ void make_move(Position& pos, Move move, Undo& undo) {
     undo.fifty = pos.fifty;
 
     // 2-4. Touches, placement sums, half-move clock (castling counts as a king move).
-    ++square_touches[from];
-    ++square_touches[to];
+    ++pos.square_touches[from];
+    ++pos.square_touches[to];
     pos.psq_open[us] += pst_open[piece][to] - pst_open[piece][from];
     pos.psq_end[us] += pst_end[piece][to] - pst_end[piece][from];
     if (cap == 0 && type != PAWN)
@@ -79,7 +80,7 @@ void make_move(Position& pos, Move move, Undo& undo) {
         pos.fifty = 0;
 
     // 5-6. The mover leaves its square.
-    uint64_t key = pos.key ^ side_keys[us] ^ psk[piece][from];
+    uint64_t key = pos.key ^ zobrist.side[us] ^ psk[piece][from];
     if (type == PAWN) {
         pos.pawn_key ^= psk[piece][from];
         pos.pawn_files[us][file_of(from)] ^= pawn_bit(us, from);
@@ -102,7 +103,7 @@ void make_move(Position& pos, Move move, Undo& undo) {
             pos.pawn_files[them][file_of(cap_sq)] ^= pawn_bit(them, cap_sq);
             --pos.pawn_sq_colour[them][square_colour[cap_sq]];
         } else {
-            --officer_count;
+            --pos.officer_count;
         }
         pos.psq_open[them] -= pst_open[victim][cap_sq];
         pos.psq_end[them] -= pst_end[victim][cap_sq];
@@ -114,7 +115,7 @@ void make_move(Position& pos, Move move, Undo& undo) {
     const int arriving = promo ? make_piece(us, promo) : piece;
     key ^= psk[arriving][to];
     if (promo) {
-        ++officer_count;
+        ++pos.officer_count;
         pos.psq_open[us] += pst_open[arriving][to] - pst_open[piece][to];
         pos.psq_end[us] += pst_end[arriving][to] - pst_end[piece][to];
         pos.material[us] += piece_value[arriving] - piece_value[piece];
@@ -136,7 +137,7 @@ void make_move(Position& pos, Move move, Undo& undo) {
     }
 
     // 10. Old flags out.
-    key ^= castle_keys[pos.castling_lost] ^ ep_keys[pos.ep_square];
+    key ^= zobrist.castle[pos.castling_lost] ^ zobrist.ep[pos.ep_square];
 
     // 11. Piece lists; every cell overwritten at a square that may hold a stale cell is saved.
     Link(*links)[256] = pos.piece_links;
@@ -212,7 +213,7 @@ void make_move(Position& pos, Move move, Undo& undo) {
 
     // 16. New flags in.
     pos.side = static_cast<uint32_t>(them);
-    key ^= side_keys[them] ^ ep_keys[pos.ep_square] ^ castle_keys[pos.castling_lost];
+    key ^= zobrist.side[them] ^ zobrist.ep[pos.ep_square] ^ zobrist.castle[pos.castling_lost];
     pos.key = key;
 
     // 17-18. History and the checkers of the new side to move.
@@ -241,8 +242,8 @@ void unmake_move(Position& pos, Move move, const Undo& undo) {
     pos.fifty = undo.fifty;
 
     // 2. Touches.
-    --square_touches[from];
-    --square_touches[to];
+    --pos.square_touches[from];
+    --pos.square_touches[to];
 
     // 3. The mover goes back.
     int mover;
@@ -254,7 +255,7 @@ void unmake_move(Position& pos, Move move, const Undo& undo) {
         pos.pawn_files[us][file_of(from)] |= pawn_bit(us, from);
         ++pos.pawn_sq_colour[us][square_colour[from]];
         ++pos.piece_count[mover];
-        --officer_count;
+        --pos.officer_count;
         pos.psq_open[us] += pst_open[mover][to] - pst_open[promoted][to];
         pos.psq_end[us] += pst_end[mover][to] - pst_end[promoted][to];
         pos.material[us] += piece_value[mover] - piece_value[promoted];
@@ -302,7 +303,7 @@ void unmake_move(Position& pos, Move move, const Undo& undo) {
             pos.pawn_files[them][file_of(cap_sq)] |= pawn_bit(them, cap_sq);
             ++pos.pawn_sq_colour[them][square_colour[cap_sq]];
         } else {
-            ++officer_count;
+            ++pos.officer_count;
         }
         ++pos.piece_count[victim];
         pos.material[them] += piece_value[victim];
@@ -376,10 +377,10 @@ void make_null_move(Position& pos, Undo& undo) {
     undo.key = pos.key;
     undo.pawn_key = pos.pawn_key;
     undo.ep_square = pos.ep_square;
-    pos.key ^= side_keys[pos.side] ^ ep_keys[pos.ep_square];
+    pos.key ^= zobrist.side[pos.side] ^ zobrist.ep[pos.ep_square];
     pos.side ^= 1;
     pos.ep_square = 0;
-    pos.key ^= side_keys[pos.side] ^ ep_keys[0];
+    pos.key ^= zobrist.side[pos.side] ^ zobrist.ep[0];
     ++pos.fifty;
     push_null_history(pos);
 }

@@ -26,8 +26,8 @@ inline uint64_t key_after(const Position& pos, Move move) {
     const int from = move_from(move), to = move_to(move);
     const int promo = move_promo(move);
     const int piece = pos.board[from];
-    const auto& psk = piece_square_keys;
-    uint64_t key = pos.key ^ side_keys[0] ^ side_keys[1] ^ psk[piece][from] ^
+    const auto& psk = zobrist.piece_square;
+    uint64_t key = pos.key ^ zobrist.side[0] ^ zobrist.side[1] ^ psk[piece][from] ^
                    psk[promo ? make_piece(us, promo) : piece][to];
     if (move_captured(move)) {
         const int cap_sq = move_is_ep(move) ? to - pawn_step[us] : to;
@@ -43,8 +43,8 @@ inline uint64_t key_after(const Position& pos, Move move) {
     }
     const int ep =
         (type_of(piece) == PAWN && to - from == 2 * pawn_step[us]) ? from + pawn_step[us] : 0;
-    return key ^ castle_keys[pos.castling_lost] ^ castle_keys[lost] ^ ep_keys[pos.ep_square] ^
-           ep_keys[ep];
+    return key ^ zobrist.castle[pos.castling_lost] ^ zobrist.castle[lost] ^
+           zobrist.ep[pos.ep_square] ^ zobrist.ep[ep];
 }
 void make_null_move(Position& pos, Undo& undo);
 void unmake_null_move(Position& pos, const Undo& undo);

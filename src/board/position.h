@@ -1,4 +1,5 @@
-// The one game position, the board-owned tables beside it, and FEN reading.
+// The position record, the one game position, and the steps that build a record's derived
+// fields from its board.
 #pragma once
 
 #include <cstdint>
@@ -36,17 +37,13 @@ struct Position {
     uint8_t pawn_files[2][16];
     uint8_t pawn_sq_colour[2][2];
     uint8_t piece_count[16];
+    // Knights, bishops, rooks and queens of both colours: the evaluation's phase switch.
+    int32_t officer_count;
+    // How many of the moves now on the board started or ended on each square.
+    uint8_t square_touches[256];
 };
 
 extern Position game_position;
-
-// Knights, bishops, rooks and queens of both colours: the evaluation's phase switch.
-extern int32_t officer_count;
-// How many of the moves now on the board started or ended on each square.
-extern uint8_t square_touches[256];
-// King-move distance by square difference; index with square_distance_of(a, b).
-extern uint8_t square_distance[256];
-inline int square_distance_of(int a, int b) { return square_distance[a - b + 128]; }
 
 extern const int32_t piece_value[16];
 extern const uint8_t square_colour[256]; // 1 dark, 0 light, 2 border
@@ -58,34 +55,13 @@ inline int first_in(const Position& pos, int list) { return pos.piece_links[list
 inline int next_in(const Position& pos, int list, int sq) { return pos.piece_links[list][sq].next; }
 inline int king_square(const Position& pos, int colour) { return first_in(pos, colour * 8 + KING); }
 
+// Set-up steps, each from the board (and the lists built before it); board/setup runs them
+// all.
 void clear_board(uint8_t* board);
-// Reads a FEN text into board, side, castling rights, en-passant square, half-move clock
-// and ply; never rejects a text and never reads past its end. Sets *book_flag as the
-// opening book wants it (0 for the exact start text, 1 for other full texts).
-void parse_fen(Position& pos, const char* fen, uint8_t* book_flag);
 void build_piece_lists(Position& pos);
 void count_pieces(Position& pos);
 void build_pawn_masks(Position& pos);
-void build_square_distance();
 // Material and piece-square sums from scratch, stored in the record.
 void compute_sums(Position& pos);
-// The checkers of the side to move from scratch (at most two are recorded).
-void find_checkers(Position& pos);
-
-// True when the text has the form of a FEN: eight ranks of eight squares, a side of "w" or
-// "b", then optionally castling ("-" or the letters KQkq, each at most once), en passant
-// ("-" or a square) and the two counters (digits). Fields are separated by spaces.
-bool fen_is_well_formed(const char* fen);
-
-// True when the FEN describes a position the engine can play: one king per side, at most
-// 16 pieces and 8 pawns per side, no pawn on the first or last rank, and the side not to
-// move not in check.
-bool fen_is_playable(const char* fen);
-
-// Board part of a new game: tables, history, touches, FEN, lists, sums, keys, checkers.
-// The engine-wide reset lives in game/new_game.
-void setup_board(Position& pos, const char* fen, uint8_t* book_flag);
-
-// Recomputes every incremental field from the board and compares; used by debug asserts
-// and tests. Returns true when all agree.
-bool pos_ok(const Position& pos);
+// Knights, bishops, rooks and queens by the piece counts.
+int32_t count_officers(const Position& pos);

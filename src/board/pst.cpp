@@ -1,11 +1,6 @@
 #include "board/pst.h"
 
-#include <cstring>
-
 #include "board/types.h"
-
-int8_t pst_open[16][256];
-int8_t pst_end[16][256];
 
 namespace {
 
@@ -86,26 +81,29 @@ constexpr const int8_t* SOURCE[7] = {nullptr,    PAWN_TABLE,  KNIGHT_TABLE,   BI
                                      ROOK_TABLE, QUEEN_TABLE, KING_OPEN_TABLE};
 
 // Source index of a board square for a colour: row 0 of a source table is rank 8.
-int source_index(int sq, int colour) {
+constexpr int source_index(int sq, int colour) {
     int rank = rank_of(sq);
     if (colour == BLACK) rank = 7 - rank;
     return (7 - rank) * 8 + file_of(sq);
 }
 
-} // namespace
-
-void build_piece_square_tables() {
-    std::memset(pst_open, 0, sizeof pst_open);
-    std::memset(pst_end, 0, sizeof pst_end);
+// Both colours' tables on the 256-cell board; 0 on border cells and for non-piece codes.
+constexpr PieceSquareTables make_tables() {
+    PieceSquareTables tables{};
     for (int colour = 0; colour < 2; ++colour) {
         for (int type = PAWN; type <= KING; ++type) {
             int code = make_piece(colour, type);
             for (int sq = 64; sq <= 183; ++sq) {
                 if (!on_board(sq)) continue;
                 int i = source_index(sq, colour);
-                pst_open[code][sq] = SOURCE[type][i];
-                pst_end[code][sq] = type == KING ? KING_END_TABLE[i] : SOURCE[type][i];
+                tables.open[code][sq] = SOURCE[type][i];
+                tables.end[code][sq] = type == KING ? KING_END_TABLE[i] : SOURCE[type][i];
             }
         }
     }
+    return tables;
 }
+
+} // namespace
+
+constexpr PieceSquareTables piece_square_tables = make_tables();

@@ -3,7 +3,11 @@
 
 #include <cstdint>
 
-extern int8_t pst_open[16][256];
-extern int8_t pst_end[16][256];
+struct PieceSquareTables {
+    int8_t open[16][256];
+    int8_t end[16][256];
+};
+extern const PieceSquareTables piece_square_tables;
 
-void build_piece_square_tables();
+inline constexpr auto& pst_open = piece_square_tables.open;
+inline constexpr auto& pst_end = piece_square_tables.end;

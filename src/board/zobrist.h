@@ -5,14 +5,17 @@
 
 #include "board/position.h"
 
-extern uint64_t piece_square_keys[16][256];
-extern uint64_t side_keys[2];
-extern uint64_t ep_keys[256];
-extern uint64_t castle_keys[16];
+// Drawn when the engine is compiled from the C library generator in its initial state, each
+// key from five draws, member by member in this order: every build has the same keys, and
+// the transposition table, the repetition test and the opening book's start key rely on
+// nothing else.
+struct ZobristKeys {
+    uint64_t piece_square[16][256]; // by piece code and square
+    uint64_t side[2];               // by side to move
+    uint64_t ep[256];               // by en-passant square (0: none)
+    uint64_t castle[16];            // by castling_lost
+};
+extern const ZobristKeys zobrist;
 
-// Fills the tables from the C library generator in its initial state, so the keys are
-// the same in every run. Must run before anything else draws random numbers.
-void init_zobrist_keys();
-uint64_t random64();
 uint64_t compute_key(const Position& pos);
 uint64_t compute_pawn_key(const Position& pos);

@@ -21,14 +21,21 @@ void* place_on_huge_pages(unsigned char* room, size_t bytes) {
 namespace {
 constexpr size_t EVAL_CACHE_BYTES = sizeof(EvalCacheEntry) * EVAL_CACHE_ENTRIES;
 constexpr size_t PAWN_CACHE_BYTES = sizeof(PawnCacheEntry) * EVAL_CACHE_ENTRIES;
-unsigned char eval_room[huge_page_room(EVAL_CACHE_BYTES)];
-unsigned char pawn_room[huge_page_room(PAWN_CACHE_BYTES)];
+// A cache's room and the slots written since its last clear: a store notes a slot that was
+// clear (all zero). Zero-initialised storage counts as cleared, so start-up and a new game
+// before any search cost nothing.
+template <size_t BYTES> struct CacheStore {
+    unsigned char room[huge_page_room(BYTES)];
+    SlotLog written;
+};
+CacheStore<EVAL_CACHE_BYTES> eval_store;
+CacheStore<PAWN_CACHE_BYTES> pawn_store;
 } // namespace
 
 EvalCacheEntry* const eval_cache =
-    static_cast<EvalCacheEntry*>(place_on_huge_pages(eval_room, EVAL_CACHE_BYTES));
+    static_cast<EvalCacheEntry*>(place_on_huge_pages(eval_store.room, EVAL_CACHE_BYTES));
 PawnCacheEntry* const pawn_cache =
-    static_cast<PawnCacheEntry*>(place_on_huge_pages(pawn_room, PAWN_CACHE_BYTES));
+    static_cast<PawnCacheEntry*>(place_on_huge_pages(pawn_store.room, PAWN_CACHE_BYTES));
 
 namespace {
 constexpr int EVAL_SCORE_SHIFT = 45;
@@ -44,19 +51,11 @@ bool eval_cache_probe(uint64_t key, int32_t& score) {
     return true;
 }
 
-namespace {
-// The slots written since the last clear: a store notes a slot that was clear (all zero).
-// Zero-initialised storage counts as cleared, so start-up and a new game before any search
-// cost nothing.
-SlotLog eval_written;
-SlotLog pawn_written;
-} // namespace
-
 void eval_cache_store(uint64_t key, int32_t score) {
     const uint32_t index = static_cast<uint32_t>(key % EVAL_CACHE_ENTRIES);
     if (score < -EVAL_SCORE_LIMIT || score >= EVAL_SCORE_LIMIT) return;
     EvalCacheEntry& e = eval_cache[index];
-    if (!e.data) eval_written.note(index);
+    if (!e.data) eval_store.written.note(index);
     e.data = eval_check(key) | static_cast<uint64_t>(static_cast<int64_t>(score))
                                    << EVAL_SCORE_SHIFT;
 }
@@ -76,16 +75,16 @@ bool pawn_cache_probe(const Position& pos, int32_t& score, uint64_t& passed) {
 void pawn_cache_store(const Position& pos, int32_t score, uint64_t passed) {
     const uint32_t index = static_cast<uint32_t>(pos.pawn_key % EVAL_CACHE_ENTRIES);
     PawnCacheEntry& e = pawn_cache[index];
-    if (!e.key && !e.data) pawn_written.note(index);
+    if (!e.key && !e.data) pawn_store.written.note(index);
     e.key = pos.pawn_key;
     e.data = (passed & PASSED_BITS) | static_cast<uint64_t>(static_cast<uint16_t>(score)) << 48;
 }
 
-void clear_eval_cache() { clear_written_slots(eval_cache, EVAL_CACHE_ENTRIES, eval_written); }
+void clear_eval_cache() { clear_written_slots(eval_cache, EVAL_CACHE_ENTRIES, eval_store.written); }
 
 // The passed sets are cleared too: a pawnless position has pawn key 0 and matches every
 // cleared entry, and must not read squares left over from an earlier game.
-void clear_pawn_cache() { clear_written_slots(pawn_cache, EVAL_CACHE_ENTRIES, pawn_written); }
+void clear_pawn_cache() { clear_written_slots(pawn_cache, EVAL_CACHE_ENTRIES, pawn_store.written); }
 
 void clear_eval_cache_entry(uint64_t key) {
     eval_cache[key % EVAL_CACHE_ENTRIES] = EvalCacheEntry{};

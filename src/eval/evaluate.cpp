@@ -69,7 +69,7 @@ int32_t evaluate(Position& pos) {
     pawn_cache_prefetch(pos.pawn_key);
     const int us = static_cast<int>(pos.side), them = us ^ 1;
     const int32_t material = pos.material[us] - pos.material[them];
-    if (officer_count >= 5) {
+    if (pos.officer_count >= 5) {
         value = eval_middlegame(pos) + (pos.psq_open[us] - pos.psq_open[them]) + material;
     } else if (!recognize_draw(pos, value)) {
         value = eval_endgame(pos) + (pos.psq_end[us] - pos.psq_end[them]) + material;

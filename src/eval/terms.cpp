@@ -79,13 +79,6 @@ inline bool enemy_ahead_on_file(const Position& pos, int colour, int file, int r
     return (file_mask(pos, colour ^ 1, file) & ahead) != 0;
 }
 
-// The first square from sq along step that is not empty.
-inline int first_occupied(const Position& pos, int sq, int step) {
-    int t = sq + step;
-    while (pos.board[t] == EMPTY) t += step;
-    return t;
-}
-
 int32_t cached_pawn_structure(const Position& pos, TermSet set, uint64_t& passed) {
     int32_t score;
     if (!pawn_cache_probe(pos, score, passed)) {
@@ -104,12 +97,12 @@ int32_t bishop_pair(const Position& pos) {
 
 // Once the queen's home square has seen a move, minor-piece home squares that have seen
 // none mean pieces still undeveloped.
-int32_t development(int colour) {
+int32_t development(const Position& pos, int colour) {
     const int home = colour == WHITE ? SQ_A1 : SQ_A8;
-    if (square_touches[home + 3] == 0) return 0;
+    if (pos.square_touches[home + 3] == 0) return 0;
     int32_t sum = 0;
     for (int file : {1, 2, 5, 6})
-        if (square_touches[home + file] == 0) sum += UNDEVELOPED_MINOR;
+        if (pos.square_touches[home + file] == 0) sum += UNDEVELOPED_MINOR;
     return signed_for(colour, sum);
 }
 
@@ -123,8 +116,8 @@ int32_t rook_placement(const Position& pos, int colour, int sq) {
         if (pos.pawn_files[colour ^ 1][file] == 0) sum += ROOK_FILE_WITHOUT_ANY_PAWN;
     }
     const int own_rook = make_piece(colour, ROOK);
-    if (pos.board[first_occupied(pos, sq, 16)] == own_rook) sum += ROOK_SEES_ROOK;
-    if (pos.board[first_occupied(pos, sq, 1)] == own_rook) sum += ROOK_SEES_ROOK;
+    if (pos.board[first_occupied(pos, sq + 16, 16)] == own_rook) sum += ROOK_SEES_ROOK;
+    if (pos.board[first_occupied(pos, sq + 1, 1)] == own_rook) sum += ROOK_SEES_ROOK;
     return sum;
 }
 
@@ -385,7 +378,7 @@ int32_t eval_middlegame(Position& pos) {
     clear_pawn_marks(pos, BLACK);
     total += by_count(SEVENTH_RANK, on_seventh[WHITE]) - by_count(SEVENTH_RANK, on_seventh[BLACK]);
     total += bishop_pair(pos);
-    total += development(WHITE) + development(BLACK);
+    total += development(pos, WHITE) + development(pos, BLACK);
     uint64_t passed;
     total += cached_pawn_structure(pos, MIDDLEGAME, passed);
     return pos.side == WHITE ? total : -total;
@@ -426,7 +419,7 @@ int32_t eval_endgame(Position& pos) {
         // key collision cannot send the colour out of range.
         if (type_of(code) != PAWN) continue;
         const int c = colour_of(code);
-        if (pos.board[first_occupied(pos, s, -pawn_step[c])] == make_piece(c, ROOK))
+        if (pos.board[first_occupied(pos, s - pawn_step[c], -pawn_step[c])] == make_piece(c, ROOK))
             total += signed_for(c, ROOK_BEHIND_PASSER);
         if (officers_of(pos, c ^ 1) == 0) total += unstoppable_passer(pos, c, s);
     }

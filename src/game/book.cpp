@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "board/fen.h"
 #include "board/history.h"
 #include "board/zobrist.h"
 #include "movegen/movegen.h"
@@ -85,8 +86,7 @@ bool read_book_named(const char* name) {
 // The start position's key, computed the way set-up computes it.
 uint64_t start_position_key() {
     static Position scratch;
-    uint8_t flag = 0;
-    parse_fen(scratch, start_fen, &flag);
+    parse_fen(scratch, start_fen);
     build_piece_lists(scratch);
     return compute_key(scratch);
 }

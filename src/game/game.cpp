@@ -1,7 +1,10 @@
 #include "game/game.h"
 
+#include <cstring>
+
 #include "board/history.h"
 #include "board/make_move.h"
+#include "board/setup.h"
 #include "eval/eval_cache.h"
 #include "search/ordering.h"
 #include "search/search_state.h"
@@ -9,13 +12,34 @@
 
 Game game = {GameState{}, false, true, false, false};
 
+namespace {
+
+// The opening book may answer only in a game that began from the exact start text. Any
+// other text turns it off, except one that ends after its castling field (read as the FEN
+// reader splits a well-formed text: the board up to a space, one character of side, a
+// word of castling): that leaves the flag as it was.
+uint8_t book_flag_for(const char* fen, uint8_t before) {
+    if (std::strcmp(fen, start_fen) == 0) return 0;
+    const char* p = fen;
+    while (*p && *p != ' ') ++p;
+    if (*p) ++p;
+    while (*p == ' ') ++p;
+    if (*p) ++p;
+    while (*p == ' ') ++p;
+    while (*p && *p != ' ') ++p;
+    while (*p == ' ') ++p;
+    return *p ? 1 : before;
+}
+
+} // namespace
+
 bool new_game(const char* fen) {
     if (!fen_is_well_formed(fen) || !fen_is_playable(fen)) return false;
     tt_clear();
     clear_eval_cache();
     clear_pawn_cache();
-    uint8_t book_flag = 0;
-    setup_board(game_position, fen, &book_flag);
+    setup_board(game_position, fen);
+    const uint8_t book_flag = book_flag_for(fen, game.state.book.loaded);
     game.state = GameState{};
     game.state.book.in_use = 1;
     game.state.book.loaded = book_flag;

@@ -109,7 +109,8 @@ Decision play_decided_move(Position& pos, Move move, int32_t score, bool from_bo
     } else if (pos.fifty >= 100) {
         g.result = RESULT_FIFTY;
         d.end = GameEnd::FIFTY;
-    } else if (no_legal_move(pos, &g.result)) {
+    } else if (no_legal_move(pos)) {
+        g.result = pos.checkers ? RESULT_MATE : RESULT_STALEMATE;
         d.end = end_of_result(g.result);
     } else {
         d.ponder_next = g.ponder_enabled && !g.book.in_use;

@@ -5,7 +5,7 @@
 #include <unistd.h>
 
 namespace {
-uint32_t rand_state = 1;
+CRandom generator;
 }
 
 uint32_t tick_ms() {
@@ -23,9 +23,6 @@ uint32_t time_of_day_seed() {
     return static_cast<uint32_t>(tv.tv_sec % 30) * 1000u + static_cast<uint32_t>(tv.tv_usec / 1000);
 }
 
-int c_rand() {
-    rand_state = rand_state * 214013u + 2531011u;
-    return static_cast<int>((rand_state >> 16) & 0x7FFF);
-}
+int c_rand() { return generator.next(); }
 
-void c_srand(uint32_t seed) { rand_state = seed; }
+void c_srand(uint32_t seed) { generator.state = seed; }

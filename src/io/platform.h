@@ -17,7 +17,17 @@ bool current_directory(char* buf, size_t size);
 uint32_t time_of_day_seed();
 
 // Linear congruential generator: state = state * 214013 + 2531011,
-// result = (state >> 16) & 0x7FFF. The state is 1 until seeded.
+// result = (state >> 16) & 0x7FFF. The state is 1 until seeded. A constant expression, so
+// that the Zobrist keys are drawn from it when the engine is compiled.
+struct CRandom {
+    uint32_t state = 1;
+    constexpr int next() {
+        state = state * 214013u + 2531011u;
+        return static_cast<int>((state >> 16) & 0x7FFF);
+    }
+};
+
+// The engine's running generator (the opening book's choices).
 int c_rand();
 void c_srand(uint32_t seed);
 

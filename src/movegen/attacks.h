@@ -1,68 +1,12 @@
-// Attack geometry on the 0x88 board: one table indexed by the difference of two squares
-// tells which kinds of piece reach the second square from the first and with which step.
-// The board layer includes this header for the checkers of a new position.
+// Attack tests of the generators and the search: is a square attacked, which pieces are
+// pinned, will a move give check. All are built on the square-difference table of
+// board/geometry.
 #pragma once
 
 #include <cstdint>
 
+#include "board/geometry.h"
 #include "board/position.h"
-
-// Attack kinds, one bit each so that a piece's kind and a difference's kinds meet in one AND.
-constexpr uint8_t KIND_WHITE_PAWN = 0x01;
-constexpr uint8_t KIND_BLACK_PAWN = 0x02;
-constexpr uint8_t KIND_KNIGHT = 0x04;
-constexpr uint8_t KIND_KING = 0x08;
-constexpr uint8_t KIND_BISHOP = 0x10;
-constexpr uint8_t KIND_ROOK = 0x20;
-constexpr uint8_t KIND_QUEEN = 0x40; // also "the two squares share a line"
-
-struct DeltaEntry {
-    int32_t step;
-    uint8_t kinds;
-};
-
-// Entries for differences -255..255, centred at index 256, so that a view re-based on
-// any board square can be indexed with any other board square.
-extern DeltaEntry delta_storage[512];
-
-// Indexed by any board cell value (piece codes, EMPTY, OFFBOARD): zero where no piece.
-extern const uint8_t piece_kind_bit[64];
-extern const uint8_t is_slider[64];
-// Each piece's steps, 0-terminated, in the order moves are generated.
-inline constexpr int8_t piece_steps[16][9] = {
-    {0},
-    {15, 17, 0},
-    {33, 18, -14, -31, -33, -18, 14, 31, 0},
-    {15, 17, -17, -15, 0},
-    {16, 1, -1, -16, 0},
-    {16, 17, 1, -15, -16, -17, -1, 15, 0},
-    {16, 17, 1, -15, -16, -17, -1, 15, 0},
-    {0},
-    {0},
-    {-15, -17, 0},
-    {33, 18, -14, -31, -33, -18, 14, 31, 0},
-    {15, 17, -17, -15, 0},
-    {16, 1, -1, -16, 0},
-    {16, 17, 1, -15, -16, -17, -1, 15, 0},
-    {16, 17, 1, -15, -16, -17, -1, 15, 0},
-    {0},
-};
-
-inline const DeltaEntry& delta(int difference) { return delta_storage[difference + 256]; }
-// view[x] describes x relative to square k: whether it shares a line with k and the step
-// that leads from x toward k.
-inline const DeltaEntry* king_view(int k) { return delta_storage + 256 - k; }
-
-void build_delta_table(const uint8_t* board);
-
-// Does the piece on p attack sq (the walk stops at the first occupied square)?
-inline bool piece_attacks(const Position& pos, int p, int sq) {
-    const DeltaEntry& e = delta(p - sq);
-    if (!(piece_kind_bit[pos.board[p]] & e.kinds)) return false;
-    int t = p + e.step;
-    while (t != sq && pos.board[t] == EMPTY) t += e.step;
-    return t == sq;
-}
 
 // Is sq attacked by a piece of colour? The walks look through ignore_sq (0 for none) as if it
 // were empty: a king in check must not step away along the checking line. Pawns are looked
@@ -131,7 +75,5 @@ inline bool pin_allows(int pin, int to, const DeltaEntry* view) {
     return pin == 0 || view[to].step == pin;
 }
 
-// After a move has been made: count and record the pieces checking the side to move.
-void compute_checkers(Position& pos, Move move);
 // Before a move is made: will it give check, directly or by discovery?
 bool gives_check(const Position& pos, Move move);

@@ -399,11 +399,9 @@ ScoredMove* gen_evasions(Position& pos, ScoredMove* list) {
                                    : gen_evasions_vs_leaper(pos, c, list);
 }
 
-bool no_legal_move(Position& pos, int32_t* result) {
+bool no_legal_move(Position& pos) {
     ScoredMove list[MAX_MOVES];
-    if (gen_legal(pos, list) != list) return false;
-    if (result) *result = pos.checkers ? 5 : 4;
-    return true;
+    return gen_legal(pos, list) == list;
 }
 
 bool is_legal_move(Position& pos, Move move) {

@@ -30,8 +30,8 @@ inline int count_legal(Position& pos, ScoredMove* list) {
     return pos.checkers ? static_cast<int>(gen_evasions(pos, list) - list) : count_moves(pos);
 }
 
-// True when the side to move has no legal move; then *result (if given) becomes
-// 5 for checkmate or 4 for stalemate.
-bool no_legal_move(Position& pos, int32_t* result = nullptr);
+// True when the side to move has no legal move: mate when in check (pos.checkers), else
+// stalemate.
+bool no_legal_move(Position& pos);
 // Is a move with this from, to and promotion among the legal moves?
 bool is_legal_move(Position& pos, Move move);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "board/fen.h"
 #include "board/history.h"
 #include "board/make_move.h"
 #include "game/book.h"

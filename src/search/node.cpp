@@ -55,13 +55,13 @@ void update_pv(Move move, int ply) {
 
 bool insufficient_material(const Position& pos) {
     if (pos.piece_count[WHITE * 8 + PAWN] || pos.piece_count[BLACK * 8 + PAWN]) return false;
-    if (officer_count >= 3) return false;
+    if (pos.officer_count >= 3) return false;
     const int heavy =
         pos.piece_count[make_piece(WHITE, ROOK)] + pos.piece_count[make_piece(WHITE, QUEEN)] +
         pos.piece_count[make_piece(BLACK, ROOK)] + pos.piece_count[make_piece(BLACK, QUEEN)];
-    if (officer_count == 0) return true;
+    if (pos.officer_count == 0) return true;
     if (heavy) return false;
-    if (officer_count == 1) return true;
+    if (pos.officer_count == 1) return true;
     const int white_minors =
         pos.piece_count[make_piece(WHITE, KNIGHT)] + pos.piece_count[make_piece(WHITE, BISHOP)];
     const int black_minors =

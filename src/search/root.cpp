@@ -48,7 +48,7 @@ void sort_root_moves(RootMoves& root) {
 int root_extension(const Position& pos, Move move, int mover) {
     const int cap = move_captured(move), to = move_to(move);
     if (pos.checkers) return 1;
-    if (cap && cap != PAWN && officer_count == 0) return 1;
+    if (cap && cap != PAWN && pos.officer_count == 0) return 1;
     if (pos.board[to] == make_piece(mover, PAWN) && relative_rank(to, mover) == 7) return 1;
     return 0;
 }

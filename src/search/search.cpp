@@ -52,11 +52,11 @@ int search(Position& pos, int alpha, int beta, int depth, int null_ok, ScoredMov
 
     // 10. Null move, verified at high depth when little material is left.
     if (null_ok && !pos.checkers && e >= beta && pos.material[WHITE] > 0 &&
-        pos.material[BLACK] > 0 && officer_count > 0 &&
+        pos.material[BLACK] > 0 && pos.officer_count > 0 &&
         (pos.piece_count[us * 8 + PAWN] > 0 || pos.material[us] > 505)) {
         Undo undo;
         make_null_move(pos, undo);
-        const int d = officer_count < 7 ? depth - 3 : depth - 4;
+        const int d = pos.officer_count < 7 ? depth - 3 : depth - 4;
         const int v = -search(pos, -beta, -beta + 1, d, 0, list, ply + 1, 0, 0);
         unmake_null_move(pos, undo);
         if (v >= beta) {
@@ -127,7 +127,7 @@ int search(Position& pos, int alpha, int beta, int depth, int null_ok, ScoredMov
         Undo undo;
         make_move(pos, move, undo);
         const int cap = move_captured(move);
-        const int x = (pos.checkers || (cap && cap != PAWN && officer_count == 0) ||
+        const int x = (pos.checkers || (cap && cap != PAWN && pos.officer_count == 0) ||
                        (pos.board[to] == make_piece(us, PAWN) && relative_rank(to, us) == 7))
                           ? 1
                           : 0;

@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "board/setup.h"
 #include "eval/eval_cache.h"
 #include "eval/evaluate.h"
 #include "io/output.h"
@@ -74,12 +75,11 @@ constexpr int ROUNDS = 50000;
 int run_eval_bench() {
     using clock = std::chrono::steady_clock;
     Position& pos = game_position;
-    uint8_t book_flag = 0;
     long long evaluations = 0;
     long long checksum = 0;
     clock::duration elapsed{};
     for (const char* fen : BENCH_FENS) {
-        setup_board(pos, fen, &book_flag);
+        setup_board(pos, fen);
         const clock::time_point start = clock::now();
         for (int i = 0; i < ROUNDS; ++i) {
             // Only the entries this position maps to could answer, so clearing those two
@@ -94,7 +94,7 @@ int run_eval_bench() {
     }
     clear_eval_cache();
     clear_pawn_cache();
-    setup_board(pos, start_fen, &book_flag);
+    setup_board(pos, start_fen);
     const double seconds = std::chrono::duration<double>(elapsed).count();
     send("Positions: %d\n", static_cast<int>(sizeof BENCH_FENS / sizeof BENCH_FENS[0]));
     send("Evaluations: %lld\n", evaluations);

@@ -2,7 +2,6 @@
 #include <csignal>
 #include <cstdio>
 
-#include "board/zobrist.h"
 #include "game/game.h"
 #include "protocol/results.h"
 #include "shell/board_print.h"
@@ -15,7 +14,6 @@ int main(int argc, char** argv) {
     // An interface that closes its end of the pipe is noticed as a failed write (and by
     // the search's poll), and the engine ends with status 0 instead of dying of a signal.
     std::signal(SIGPIPE, SIG_IGN);
-    init_zobrist_keys();
     c_srand(time_of_day_seed());
     new_game(start_fen);
     if (argc > 1) return run_command_line(argc, argv);

@@ -6,7 +6,6 @@
 
 #include "board/history.h"
 #include "board/make_move.h"
-#include "board/pst.h"
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
 #include "io/platform.h"
@@ -27,73 +26,26 @@ Move legal(const char* text) {
 
 } // namespace
 
-TEST(MakeMove, DoublePushKeepsListPlaceAndSetsEnPassant) {
+// A moved piece keeps its place in its lists; a promoted piece comes first in its type list.
+TEST(MakeMove, ListPlacesAfterPushAndPromotion) {
     ASSERT_TRUE(setup(start_fen));
     ASSERT_TRUE(play("e2e4"));
     EXPECT_EQ(game_position.ep_square, 100);
-    EXPECT_EQ(game_position.fifty, 0);
-    EXPECT_EQ(square_touches[sq("e2")], 1);
-    EXPECT_EQ(square_touches[sq("e4")], 1);
+    EXPECT_EQ(game_position.square_touches[sq("e2")], 1);
     EXPECT_EQ(list_squares(WHITE * 8 + PAWN),
               (std::vector<int>{sq("a2"), sq("b2"), sq("c2"), sq("d2"), sq("e4"), sq("f2"),
                                 sq("g2"), sq("h2")}));
-}
-
-TEST(MakeMove, CastlingMovesTheRookAndUnmakeRestoresIt) {
-    ASSERT_TRUE(setup("r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1"));
-    static Position before;
-    before = game_position;
-    const Move castle = legal("e1g1");
-    ASSERT_TRUE(move_is_castle(castle));
-    EXPECT_EQ(castle, 0x804644u);
-    Undo undo;
-    make_move(game_position, castle, undo);
-    EXPECT_EQ(game_position.castled[0], 1);
-    EXPECT_EQ(game_position.castling_lost, 3u);
-    EXPECT_EQ(game_position.board[SQ_F1], make_piece(WHITE, ROOK));
-    EXPECT_EQ(game_position.board[SQ_H1], EMPTY);
-    EXPECT_EQ(list_squares(WHITE * 8 + ROOK), (std::vector<int>{SQ_A1, SQ_F1}));
-    const int king = make_piece(WHITE, KING), rook = make_piece(WHITE, ROOK);
-    EXPECT_EQ(game_position.psq_open[0] - before.psq_open[0],
-              pst_open[king][SQ_G1] - pst_open[king][SQ_E1] + pst_open[rook][SQ_F1] -
-                  pst_open[rook][SQ_H1]);
-    EXPECT_TRUE(pos_ok(game_position));
-    unmake_move(game_position, castle, undo);
-    EXPECT_EQ(std::memcmp(&before, &game_position, sizeof before), 0);
-}
-
-TEST(MakeMove, PromotionPutsTheQueenFirstInItsList) {
     ASSERT_TRUE(setup("1k6/4P3/8/8/8/8/8/Q3K3 w - - 0 1"));
-    static Position before;
-    before = game_position;
-    const int officers = officer_count;
-    const Move promo = legal("e7e8q");
-    EXPECT_EQ(promo, 0x50B4A4u);
-    Undo undo;
-    make_move(game_position, promo, undo);
+    ASSERT_TRUE(play("e7e8q"));
     EXPECT_EQ(list_squares(WHITE * 8 + QUEEN), (std::vector<int>{SQ_E8, SQ_A1}));
     EXPECT_EQ(list_squares(WHITE * 8 + 7), (std::vector<int>{SQ_A1, SQ_E8}));
-    EXPECT_EQ(officer_count, officers + 1);
-    EXPECT_EQ(game_position.material[0], before.material[0] + 900);
-    EXPECT_EQ(game_position.piece_count[make_piece(WHITE, PAWN)], 0);
-    EXPECT_EQ(game_position.piece_count[make_piece(WHITE, QUEEN)], 2);
-    EXPECT_EQ(game_position.pawn_sq_colour[0][square_colour[sq("e7")]], 0);
+    EXPECT_EQ(game_position.officer_count, 2);
     EXPECT_EQ(game_position.checkers, 1u); // the new queen checks along the eighth rank
-    EXPECT_TRUE(pos_ok(game_position));
-    unmake_move(game_position, promo, undo);
-    EXPECT_EQ(std::memcmp(&before, &game_position, sizeof before), 0);
 }
 
-TEST(MakeMove, CornerRightsEndWhenTheRookLeavesOrIsCaptured) {
-    ASSERT_TRUE(setup("r3k2r/8/8/8/8/8/6b1/R3K2R b KQkq - 0 1"));
-    ASSERT_TRUE(play("g2h1")); // the h1 rook is captured: White's king-side right ends
-    EXPECT_EQ(game_position.castling_lost, 1u);
-    ASSERT_TRUE(setup("r3k2r/8/8/8/8/8/8/R3K2R w Kkq - 0 1"));
-    ASSERT_TRUE(play("a1b1")); // the right was already gone; the bit is set anyway
-    EXPECT_EQ(game_position.castling_lost, 2u);
-
-    // Another rook recaptures on the corner while the king has never moved: no castling,
-    // and the key is that of the same position without the right.
+TEST(MakeMove, CornerRightsEndWhenAnythingArrivesOnTheCorner) {
+    // The h1 rook is captured, another rook recaptures on the corner while the king has
+    // never moved: no castling, and the key is that of the same position without the right.
     ASSERT_TRUE(setup("4k3/8/8/8/8/7R/6b1/4K2R b K - 0 1"));
     for (const char* m : {"g2h1", "h3h1", "e8d8"}) ASSERT_TRUE(play(m)) << m;
     EXPECT_FALSE(play("e1g1"));
@@ -108,7 +60,6 @@ TEST(MakeMove, CapturedPieceReturnsToItsListPlace) {
     ASSERT_TRUE(setup("4k3/8/2n5/8/3n4/8/8/3RK3 w - - 0 1"));
     static Position before;
     before = game_position;
-    const std::vector<int> knights = list_squares(BLACK * 8 + KNIGHT);
     const char* line[] = {"d1d4", "e8e7", "d4d1", "c6d4"};
     Move moves[4];
     Undo undos[4];
@@ -119,21 +70,19 @@ TEST(MakeMove, CapturedPieceReturnsToItsListPlace) {
         ASSERT_TRUE(pos_ok(game_position)) << line[i];
     }
     for (int i = 3; i >= 0; --i) unmake_move(game_position, moves[i], undos[i]);
-    EXPECT_EQ(list_squares(BLACK * 8 + KNIGHT), knights);
     EXPECT_EQ(std::memcmp(&before, &game_position, sizeof before), 0);
 }
 
+// Random games from every perft position: every incremental field agrees with the board
+// after each move, key_after foresees every move's key, and taking the game back restores
+// the record and the history byte for byte.
 TEST(MakeMove, RandomGamesKeepEveryIncrementalFieldAndForeseeTheKey) {
     c_srand(12345);
-    int games = 0;
     for (const std::string& fen : perft_suite_fens()) {
         for (int game = 0; game < 4; ++game) {
             ASSERT_TRUE(setup(fen));
             static Position start;
             start = game_position;
-            const int officers = officer_count;
-            uint8_t touches[256];
-            std::memcpy(touches, square_touches, sizeof touches);
             std::vector<uint64_t> keys;
             for (int i = 0; i < HISTORY_SIZE; ++i) keys.push_back(game_history[i].key);
 
@@ -143,7 +92,6 @@ TEST(MakeMove, RandomGamesKeepEveryIncrementalFieldAndForeseeTheKey) {
                 ScoredMove list[MAX_MOVES];
                 ScoredMove* end = gen_legal(game_position, list);
                 if (end == list) break;
-                // key_after foresees the key of every move's position.
                 for (ScoredMove* e = list; e != end; ++e) {
                     const uint64_t expected = key_after(game_position, e->move);
                     Undo undo;
@@ -156,16 +104,9 @@ TEST(MakeMove, RandomGamesKeepEveryIncrementalFieldAndForeseeTheKey) {
                 moves.push_back(m);
                 ASSERT_TRUE(pos_ok(game_position)) << fen << " after " << move_text(m);
             }
-            for (size_t i = moves.size(); i-- > 0;) {
-                unmake_move(game_position, moves[i], undos[i]);
-                ASSERT_TRUE(pos_ok(game_position));
-            }
+            for (size_t i = moves.size(); i-- > 0;) unmake_move(game_position, moves[i], undos[i]);
             EXPECT_EQ(std::memcmp(&start, &game_position, sizeof start), 0) << fen;
-            EXPECT_EQ(officer_count, officers);
-            EXPECT_EQ(std::memcmp(touches, square_touches, sizeof touches), 0);
             for (int i = 0; i < HISTORY_SIZE; ++i) ASSERT_EQ(game_history[i].key, keys[i]);
-            ++games;
         }
     }
-    EXPECT_EQ(games, 53 * 4);
 }

@@ -1,6 +1,7 @@
-// The evaluation and pawn caches' clear: after a few stores (the clear walks the log of the
-// slots written) and after more than the log holds (the whole table is cleared), every
-// slot is as a clear table has it, pawnless entries (pawn key 0) included.
+// The evaluation and pawn caches: after a few stores (the clear walks the log of the slots
+// written) and after more than the log holds (the whole table is cleared), every slot is
+// as a clear table has it, pawnless entries (pawn key 0) included; and an entry answers
+// only the key it was stored with.
 #include <gtest/gtest.h>
 
 #include "board/slot_log.h"
@@ -18,14 +19,25 @@ bool pawn_slot_is_clear(uint64_t key) {
 
 TEST(EvalCache, ClearEmptiesTheSlotsOfAFewStoresAndOfMany) {
     ASSERT_TRUE(setup(start_fen));
+    static Position pos;
     for (const uint32_t count : {1u, 100u, SlotLog::CAPACITY, SlotLog::CAPACITY + 1, 50000u}) {
-        for (uint32_t i = 0; i < count; ++i) eval_cache_store(FIRST_KEY + i, 100 + i);
+        // A pawnless position has pawn key 0, which a clear slot also has: the entry is
+        // dirty by its score and passed set alone.
+        pos.pawn_key = 0;
+        pawn_cache_store(pos, 9, 0x5a5a5a5a5aull);
+        for (uint32_t i = 0; i < count; ++i) {
+            eval_cache_store(FIRST_KEY + i, 100 + i);
+            pos.pawn_key = FIRST_KEY + i;
+            pawn_cache_store(pos, 1, 0);
+        }
         int32_t score = 0;
         ASSERT_TRUE(eval_cache_probe(FIRST_KEY, score) && score == 100) << count;
         clear_eval_cache();
+        clear_pawn_cache();
+        ASSERT_TRUE(pawn_slot_is_clear(0)) << count << ": the pawnless entry";
         for (uint32_t i = 0; i < count; ++i) {
-            const EvalCacheEntry& e = eval_cache[(FIRST_KEY + i) % EVAL_CACHE_ENTRIES];
-            ASSERT_EQ(e.data, 0u) << count << ": slot " << i;
+            ASSERT_EQ(eval_cache[(FIRST_KEY + i) % EVAL_CACHE_ENTRIES].data, 0u) << count;
+            ASSERT_TRUE(pawn_slot_is_clear(FIRST_KEY + i)) << count << ": slot " << i;
         }
     }
 }
@@ -47,26 +59,6 @@ TEST(EvalCache, OnlyTheStoredKeyMatchesItsSlot) {
     // A clear slot matches no key, not even one whose kept bits are all zero.
     clear_eval_cache();
     EXPECT_FALSE(eval_cache_probe(FIRST_KEY % EVAL_CACHE_ENTRIES, score));
-}
-
-TEST(EvalCache, PawnClearEmptiesPawnlessEntriesAndManyStores) {
-    ASSERT_TRUE(setup(start_fen));
-    static Position pos;
-    const uint64_t passed = 0x5a5a5a5a5aull;
-    for (const uint32_t count : {1u, 100u, SlotLog::CAPACITY, SlotLog::CAPACITY + 1, 50000u}) {
-        // A pawnless position has pawn key 0, which a clear slot also has: the entry is
-        // dirty by its score and passed list alone.
-        pos.pawn_key = 0;
-        pawn_cache_store(pos, 9, passed);
-        for (uint32_t i = 1; i < count; ++i) {
-            pos.pawn_key = FIRST_KEY + i;
-            pawn_cache_store(pos, 1, passed);
-        }
-        clear_pawn_cache();
-        ASSERT_TRUE(pawn_slot_is_clear(0)) << count << ": the pawnless entry";
-        for (uint32_t i = 1; i < count; ++i)
-            ASSERT_TRUE(pawn_slot_is_clear(FIRST_KEY + i)) << count << ": slot " << i;
-    }
 }
 
 } // namespace

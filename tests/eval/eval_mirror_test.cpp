@@ -59,7 +59,6 @@ TEST(EvalMirror, PerftAndRareTermPositionsEvaluateLikeTheirTwins) {
         "RRRRR3/RRRRR3/8/7k/8/8/8/K7 w - - 0 1",
     };
     const std::vector<std::string> perft = perft_suite_fens();
-    ASSERT_EQ(perft.size(), 53u);
     fens.insert(fens.end(), perft.begin(), perft.end());
     for (const std::string& fen : fens)
         EXPECT_EQ(values_of(fen), values_of(mirror_fen(fen))) << fen;

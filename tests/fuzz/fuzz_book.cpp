@@ -26,7 +26,8 @@ void play(Position& pos, Move move) {
 
 // A new game from the start position, as set-up leaves the book.
 void new_game(Position& pos) {
-    setup_board(pos, start_fen, &book_loaded);
+    setup_board(pos, start_fen);
+    book_loaded = 0;
     clear_book_line();
     use_book = 1;
 }

@@ -27,7 +27,7 @@ bool side_not_to_move_in_check(const Position& pos) {
 void check_refused() {
     std::memcpy(&game_before, &game_position, sizeof game_position);
     setup_ply_before = setup_ply;
-    fuzz::check(!new_game(text), "set_position takes a text the checks refuse");
+    fuzz::check(!new_game(text), "new_game takes a text the checks refuse");
     fuzz::check(std::memcmp(&game_before, &game_position, sizeof game_position) == 0,
                 "a refused text changes the game position");
     fuzz::check(setup_ply == setup_ply_before, "a refused text changes the set-up ply");
@@ -70,8 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     Position& pos = game_position;
-    uint8_t book_flag = 0;
-    setup_board(pos, text, &book_flag);
+    setup_board(pos, text);
     fuzz::check(pos_ok(pos), "pos_ok after setup_board");
     fuzz::check(!side_not_to_move_in_check(pos), "the side not to move is in check");
     fuzz::check(pos.ply <= static_cast<uint32_t>(MAX_FEN_PLY), "the set-up ply is not clamped");

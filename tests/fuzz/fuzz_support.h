@@ -1,4 +1,4 @@
-// What the fuzz targets share: the process set-up (keys, a private working directory,
+// What the fuzz targets share: the process set-up (a private working directory,
 // standard output to /dev/null), the fresh engine each input starts from, the input fed
 // through a pipe as an interface would send it, and the checks of the game after each line.
 //
@@ -18,8 +18,7 @@
 
 #include "board/history.h"
 #include "board/make_move.h"
-#include "board/position.h"
-#include "board/zobrist.h"
+#include "board/setup.h"
 #include "game/book.h"
 #include "game/game.h"
 #include "protocol/results.h"
@@ -87,7 +86,6 @@ inline struct sigaction& fuzzer_sigint() {
 // book, the console's log file and "load" look there) with standard output thrown away.
 inline void start_process(bool quiet_output = true) {
     c_srand(1);
-    init_zobrist_keys();
     // Under TMPDIR when it is set (tools/fuzz.sh points it at its scratch directory, which
     // it removes also after a crash).
     const char* tmp = std::getenv("TMPDIR");
@@ -217,7 +215,7 @@ inline void check_game() {
     check(pos.ply == setup_ply, "taking back the game does not reach its set-up");
     check(pos_ok(pos), "pos_ok on the set-up position after taking back the game");
     for (int s = 0; s < 256; ++s)
-        check(square_touches[s] == 0, "a square is touched by no move on the board");
+        check(pos.square_touches[s] == 0, "a square is touched by no move on the board");
 
     for (uint32_t p = setup_ply; p < before.ply; ++p) {
         const Move move = history_before[p].move;

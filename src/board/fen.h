@@ -1,0 +1,19 @@
+// FEN text: the syntax check every dialect applies, the test that a position is one the
+// engine can play, and the tolerant reader.
+#pragma once
+
+#include "board/position.h"
+
+// True when the text has the form of a FEN: eight ranks of eight squares, a side of "w" or
+// "b", then optionally castling ("-" or the letters KQkq, each at most once), en passant
+// ("-" or a square) and the two counters (digits). Fields are separated by spaces.
+bool fen_is_well_formed(const char* fen);
+
+// True when the FEN describes a position the engine can play: one king per side, at most
+// 16 pieces and 8 pawns per side, no pawn on the first or last rank, and the side not to
+// move not in check.
+bool fen_is_playable(const char* fen);
+
+// Reads a FEN text into board, side, castling rights, en-passant square, half-move clock
+// and ply; never rejects a text and never reads past its end.
+void parse_fen(Position& pos, const char* fen);
