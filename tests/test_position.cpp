@@ -22,7 +22,7 @@ std::string move_text(Move move) {
 }
 
 bool play(const std::string& text) {
-    Position& pos = game_position;
+    Position& pos = game.position;
     Move m = text_to_move(pos, text.c_str());
     if (!is_legal_move(pos, m)) return false;
     make_move(pos, m, play_undo[pos.ply]);
@@ -31,7 +31,7 @@ bool play(const std::string& text) {
 
 std::vector<int> list_squares(int list) {
     std::vector<int> squares;
-    for (int s = first_in(game_position, list); s < LIST_END; s = next_in(game_position, list, s))
+    for (int s = first_in(game.position, list); s < LIST_END; s = next_in(game.position, list, s))
         squares.push_back(s);
     return squares;
 }

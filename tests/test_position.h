@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "board/setup.h"
+#include "game/game.h"
 
 // Fails the calling test (returns false) when the engine refuses the position.
 bool setup(const std::string& fen);

@@ -40,7 +40,7 @@ struct SourceLine {
 // Converts one opening line; on failure writes a message naming the line and move.
 bool convert_line(const std::string& file, const SourceLine& line, std::string& digits) {
     new_game(start_fen);
-    Position& pos = game_position;
+    Position& pos = game.position;
     std::istringstream words(line.text);
     std::string word;
     size_t plies = 0;

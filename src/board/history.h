@@ -1,21 +1,12 @@
-// Game history: one entry per position from set-up to the current search node.
+// Keeping the history of a position as moves are made, and the repetition test on it.
 #pragma once
 
 #include <cstdint>
 
 #include "board/position.h"
 
-struct HistoryEntry {
-    Move move; // the move made from this position (0 for a null move or none yet)
-    Undo undo; // the record of the move that led here (not kept for a null move)
-    uint64_t key;
-};
-
-extern HistoryEntry game_history[HISTORY_SIZE];
-// Ply of the set-up position: take-backs stop there.
-extern uint32_t setup_ply;
-
-void clear_history(const Position& pos);
+// Starts the history afresh at the position as it stands (after set-up).
+void clear_history(Position& pos);
 // After make_move: irreversible is true for a capture or a pawn move.
 void push_history(Position& pos, Move move, const Undo& undo, bool irreversible);
 // After make_null_move.

@@ -366,7 +366,7 @@ void unmake_move(Position& pos, Move move, const Undo& undo) {
     pos.psq_end[us] += pst_end[mover][from] - pst_end[mover][to];
 
     // 8. History.
-    game_history[pos.ply].key = 0;
+    pos.history.entry[pos.ply].key = 0;
     --pos.ply;
 #ifdef KELVORANTE_CHECK_INVARIANTS
     assert(pos_ok(pos));
@@ -391,6 +391,6 @@ void unmake_null_move(Position& pos, const Undo& undo) {
     pos.ep_square = undo.ep_square;
     pos.key = undo.key;
     pos.pawn_key = undo.pawn_key;
-    game_history[pos.ply].key = 0;
+    pos.history.entry[pos.ply].key = 0;
     --pos.ply;
 }

@@ -4,8 +4,6 @@
 
 #include "board/pst.h"
 
-Position game_position;
-
 const int32_t piece_value[16] = {0, 100, 325, 326, 505, 1000, 1600, 0,
                                  0, 100, 325, 326, 505, 1000, 1600, 0};
 const int32_t pawn_step[2] = {16, -16};

@@ -1,7 +1,8 @@
-// The position record, the one game position, and the steps that build a record's derived
+// The position record with its history, and the steps that build a record's derived
 // fields from its board.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "board/move.h"
@@ -10,6 +11,25 @@
 struct Link {
     uint8_t prev;
     uint8_t next;
+};
+
+// One entry per position from the set-up to the current search node, indexed by ply.
+struct HistoryEntry {
+    Move move; // the move made from this position (0 for a null move or none yet)
+    Undo undo; // the record of the move that led here (not kept for a null move)
+    uint64_t key;
+};
+
+// The way the position was reached, kept with it: take-backs and the repetition test read
+// it, make and unmake write it.
+struct History {
+    HistoryEntry entry[HISTORY_SIZE];
+    // The repetition test reads these rather than the entries: the keys again, eight bytes
+    // apart, and for each ply the earliest ply whose position could recur there, the ply of
+    // the last capture or pawn move (no position before it can come back).
+    uint64_t recurrence_key[HISTORY_SIZE];
+    uint16_t recurrence_floor[HISTORY_SIZE];
+    uint32_t setup_ply; // ply of the set-up position: take-backs stop there
 };
 
 // Sixteen doubly linked piece lists are threaded through square numbers:
@@ -41,9 +61,12 @@ struct Position {
     int32_t officer_count;
     // How many of the moves now on the board started or ended on each square.
     uint8_t square_touches[256];
+    // Last, so that the board part above can be copied and compared on its own.
+    History history;
 };
 
-extern Position game_position;
+// The bytes of a position before its history: what a copy of the board needs.
+constexpr size_t POSITION_BOARD_BYTES = offsetof(Position, history);
 
 extern const int32_t piece_value[16];
 extern const uint8_t square_colour[256]; // 1 dark, 0 light, 2 border

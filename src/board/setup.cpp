@@ -23,7 +23,9 @@ void setup_board(Position& pos, const char* fen) {
 }
 
 bool pos_ok(const Position& pos) {
-    Position copy = pos;
+    // The board part is rebuilt from scratch in a copy; the history is not needed for that.
+    static Position copy;
+    std::memcpy(static_cast<void*>(&copy), &pos, POSITION_BOARD_BYTES);
     // Lists must agree with the board: every piece once in each of its lists.
     int seen[256] = {};
     for (int list = 0; list < 16; ++list) {

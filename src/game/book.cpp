@@ -95,12 +95,12 @@ uint64_t start_position_key() {
 // ply, so the book may answer only when the game began there at ply 0 and the game line
 // holds every move played since, the very moves on the board.
 bool game_line_agrees(const BookState& book, const Position& pos) {
-    if (setup_ply != 0 || pos.ply >= static_cast<uint32_t>(BOOK_PLIES)) return false;
-    if (game_history[0].key != start_position_key()) return false;
+    if (pos.history.setup_ply != 0 || pos.ply >= static_cast<uint32_t>(BOOK_PLIES)) return false;
+    if (pos.history.entry[0].key != start_position_key()) return false;
     if (std::strlen(book.line) < 4 * pos.ply) return false;
     for (uint32_t i = 0; i < pos.ply; ++i) {
         const char* d = book.line + 4 * i;
-        const Move played = game_history[i].move;
+        const Move played = pos.history.entry[i].move;
         if (!is_move_digits(d) || move_from(played) != digit_square(d[0], d[1]) ||
             move_to(played) != digit_square(d[2], d[3]))
             return false;

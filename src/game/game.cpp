@@ -10,7 +10,7 @@
 #include "search/search_state.h"
 #include "search/tt.h"
 
-Game game = {GameState{}, false, true, false, false};
+Game game;
 
 namespace {
 
@@ -38,7 +38,7 @@ bool new_game(const char* fen) {
     tt_clear();
     clear_eval_cache();
     clear_pawn_cache();
-    setup_board(game_position, fen);
+    setup_board(game.position, fen);
     const uint8_t book_flag = book_flag_for(fen, game.state.book.loaded);
     game.state = GameState{};
     game.state.book.in_use = 1;
@@ -54,8 +54,8 @@ bool new_game(const char* fen) {
 
 bool take_back(Position& pos, int plies) {
     // Nothing before the set-up position can be taken back.
-    if (pos.ply < setup_ply + static_cast<uint32_t>(plies)) return false;
+    if (pos.ply < pos.history.setup_ply + static_cast<uint32_t>(plies)) return false;
     for (int i = 0; i < plies; ++i)
-        unmake_move(pos, game_history[pos.ply - 1].move, game_history[pos.ply].undo);
+        unmake_move(pos, pos.history.entry[pos.ply - 1].move, pos.history.entry[pos.ply].undo);
     return true;
 }

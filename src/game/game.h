@@ -1,5 +1,6 @@
-// The game record: what the engine knows about the game beyond the board, with the settings
-// the front ends steer it by, and the new-game reset of every subsystem.
+// The game record: the game position and its history, what the engine knows about the game
+// beyond the board, the settings the front ends steer it by, and the new-game reset of every
+// subsystem.
 #pragma once
 
 #include <cstdint>
@@ -28,18 +29,20 @@ struct GameState {
 };
 
 struct Game {
+    // The one game position with the moves that led to it; make and unmake keep both.
+    Position position;
     GameState state;
     // Analysing (XBoard "analyze"): think searches without a book, a clock or a move to play.
-    bool analysing;
+    bool analysing = false;
     // Whether a hopeless position is resigned; a UCI interface has no resignation, so a lost
     // position is played out there.
-    bool may_resign;
+    bool may_resign = true;
     // Set by a front end while the engine thinks on its move when the interface has taken
     // the position away (force mode, a new game, a take-back, quit): nothing is played.
-    bool cancelled;
+    bool cancelled = false;
     // A search on the opponent's time has seen the engine mated: its line is not trusted for
     // a ponder hit. It stays set for the life of the process.
-    bool ponder_saw_mate;
+    bool ponder_saw_mate = false;
 };
 
 extern Game game;

@@ -242,7 +242,7 @@ void uci_install_hooks() {
 bool uci_go(char* args) {
     GoRequest g{};
     parse_go(args, g);
-    Position& pos = game_position;
+    Position& pos = game.position;
     const int us = static_cast<int>(pos.side);
 
     // A result line of an earlier search must not keep this one from answering.

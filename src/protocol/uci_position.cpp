@@ -69,21 +69,22 @@ bool move_matches(Move move, const char* word) {
 
 void make_game_move(Move move) {
     Undo undo;
-    make_move(game_position, move, undo);
+    make_move(game.position, move, undo);
 }
 
 void take_back_last_move() {
-    Position& pos = game_position;
-    unmake_move(pos, game_history[pos.ply - 1].move, game_history[pos.ply].undo);
+    Position& pos = game.position;
+    unmake_move(pos, game.position.history.entry[pos.ply - 1].move,
+                game.position.history.entry[pos.ply].undo);
 }
 
 // Plays following.move_words[first, last) on the game. On a word that is no legal move it takes
 // back what it played and returns that word's index; -1 when all were played.
 int play_words(int first, int last) {
     for (int i = first; i < last; ++i) {
-        following.too_long = game_position.ply >= static_cast<uint32_t>(GAME_PLY_LIMIT);
+        following.too_long = game.position.ply >= static_cast<uint32_t>(GAME_PLY_LIMIT);
         const Move move =
-            following.too_long ? MOVE_NONE : parse_move(game_position, following.move_words[i]);
+            following.too_long ? MOVE_NONE : parse_move(game.position, following.move_words[i]);
         if (move == MOVE_NONE) {
             for (int k = i; k > first; --k) take_back_last_move();
             return i;
@@ -102,9 +103,9 @@ bool refuse_move(int index) {
 // Enters the game's moves from first_ply on into the book's game line. Called only once a
 // whole list has been accepted, so a refused list leaves no trace there.
 void record_game_for_book(uint32_t first_ply) {
-    for (uint32_t p = first_ply; p < game_position.ply && game.state.book.in_use; ++p) {
+    for (uint32_t p = first_ply; p < game.position.ply && game.state.book.in_use; ++p) {
         char text[6];
-        move_to_text(game_history[p].move, text);
+        move_to_text(game.position.history.entry[p].move, text);
         record_book_move(game.state.book, p, text);
     }
 }
@@ -118,18 +119,20 @@ bool is_start_position(char** f, int n) {
 
 // Brings the engine's game to start + following.move_words[0, count).
 bool follow_game(const char* start, int count) {
-    Position& pos = game_position;
-    const int have = static_cast<int>(pos.ply - setup_ply);
+    Position& pos = game.position;
+    const int have = static_cast<int>(pos.ply - game.position.history.setup_ply);
     if (!std::strcmp(start, following.start)) {
         int common = 0;
-        while (common < have && common < count &&
-               move_matches(game_history[setup_ply + common].move, following.move_words[common]))
+        while (
+            common < have && common < count &&
+            move_matches(game.position.history.entry[game.position.history.setup_ply + common].move,
+                         following.move_words[common]))
             ++common;
         const int back = have - common;
         if (back <= MAX_TAKE_BACK) {
             Move taken[MAX_TAKE_BACK];
             for (int i = 0; i < back; ++i) {
-                taken[i] = game_history[pos.ply - 1].move;
+                taken[i] = game.position.history.entry[pos.ply - 1].move;
                 take_back_last_move();
             }
             const int bad = play_words(common, count);
@@ -139,23 +142,25 @@ bool follow_game(const char* start, int count) {
             }
             // The book only narrows: after a take-back it cannot follow the game again.
             if (back > 0) game.state.book.in_use = 0;
-            record_game_for_book(setup_ply + static_cast<uint32_t>(common));
+            record_game_for_book(game.position.history.setup_ply + static_cast<uint32_t>(common));
             return true;
         }
     }
 
     // A new game. The old one is kept so that a refused list can leave it in place.
-    for (int i = 0; i < have; ++i) following.saved_moves[i] = game_history[setup_ply + i].move;
+    for (int i = 0; i < have; ++i)
+        following.saved_moves[i] =
+            game.position.history.entry[game.position.history.setup_ply + i].move;
     std::snprintf(following.saved_start, sizeof following.saved_start, "%s", following.start);
     set_up(start);
     const int bad = play_words(0, count);
     if (bad >= 0) {
         set_up(following.saved_start);
         for (int i = 0; i < have; ++i) make_game_move(following.saved_moves[i]);
-        record_game_for_book(setup_ply);
+        record_game_for_book(game.position.history.setup_ply);
         return refuse_move(bad);
     }
-    record_game_for_book(setup_ply);
+    record_game_for_book(game.position.history.setup_ply);
     return true;
 }
 

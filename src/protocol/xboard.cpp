@@ -89,14 +89,14 @@ void set_game_limits() {
 
 // After the engine's move the opponent's time is used when the game goes on.
 void announce_and_ponder(const Decision& d) {
-    if (xboard_announce(d, game_position) && d.ponder_next) start_pondering(game_position);
+    if (xboard_announce(d, game.position) && d.ponder_next) start_pondering(game.position);
 }
 
 void play_for_side_to_move() {
     set_game_limits();
     game.state.result = RESULT_NONE;
     game.state.pondering = false;
-    announce_and_ponder(think(game_position));
+    announce_and_ponder(think(game.position));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -236,7 +236,7 @@ void playother_command() {
     if (game.state.ponder_enabled && !game.state.book.in_use) {
         set_game_limits();
         search_state.ponder_move = MOVE_NONE;
-        start_pondering(game_position);
+        start_pondering(game.position);
     }
 }
 
@@ -249,7 +249,7 @@ void new_command() {
 
 void undo_plies(int plies) {
     if (xb.board_refused) return;
-    take_back(game_position, plies);
+    take_back(game.position, plies);
     game.state.pondering = false;
 }
 
@@ -324,7 +324,7 @@ bool dispatch(char* line) {
         select_variant(rest);
     } else if (is_silent_word(word)) {
     } else if (has_move_form(word)) {
-        xboard_opponent_move(game_position, word, xb.force_mode || game.analysing);
+        xboard_opponent_move(game.position, word, xb.force_mode || game.analysing);
     } else {
         send("Error (unknown command): %s\n", word);
     }
@@ -338,12 +338,12 @@ bool dispatch(char* line) {
 // arrives (or when it has nothing more to find), and never plays a move.
 void xboard_analyse() {
     xb.analysis_due = false;
-    if (xb.board_refused || no_legal_move(game_position)) return;
+    if (xb.board_refused || no_legal_move(game.position)) return;
     search_state.limits = SearchLimits{};
     search_state.limits.untimed = true;
     search_state.limits.no_early_stop = true;
     game.state.pondering = false;
-    think(game_position);
+    think(game.position);
 }
 
 bool xboard_analysis_due() { return xb.analysis_due; }

@@ -36,7 +36,7 @@ void enter_node(Position& pos, int ply) {
         s.poll_counter = 0;
     }
     if (s.limits.nodes && s.nodes >= s.limits.nodes) request_stop();
-    game_history[pos.ply].move = MOVE_NONE;
+    pos.history.entry[pos.ply].move = MOVE_NONE;
     s.killers[ply][0] = s.killers[ply][1] = MOVE_NONE;
     s.pv[ply][0] = s.pv[ply + 1][0] = MOVE_NONE;
 }

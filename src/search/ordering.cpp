@@ -22,7 +22,7 @@ void clear_cutoff_stats() {
 
 void score_moves(const Position& pos, ScoredMove* list_end, int count, int ply, Move order_move) {
     const int us = static_cast<int>(pos.side);
-    const int previous_to = ply > 0 ? move_to(game_history[pos.ply - 1].move) : -1;
+    const int previous_to = ply > 0 ? move_to(pos.history.entry[pos.ply - 1].move) : -1;
     for (ScoredMove* m = list_end - count; m != list_end; ++m) {
         const Move move = m->move;
         const int from = move_from(move), to = move_to(move);
@@ -62,7 +62,7 @@ void score_moves(const Position& pos, ScoredMove* list_end, int count, int ply, 
 }
 
 void score_captures(Position& pos, ScoredMove* list_end, int count, int ply, Move order_move) {
-    const int previous_to = ply > 0 ? move_to(game_history[pos.ply - 1].move) : -1;
+    const int previous_to = ply > 0 ? move_to(pos.history.entry[pos.ply - 1].move) : -1;
     for (ScoredMove* m = list_end - count; m != list_end; ++m) {
         const Move move = m->move;
         const int from = move_from(move), to = move_to(move);

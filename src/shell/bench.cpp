@@ -68,7 +68,7 @@ int run_bench(int depth) {
         search_state.allotment_ms = 0;
         search_state.start_ms = tick_ms();
         search_state.status = STATUS_RUNNING;
-        root_search(game_position);
+        root_search(game.position);
         search_state.status = STATUS_IDLE;
         elapsed += tick_ms() - search_state.start_ms;
         char text[6] = {};

@@ -24,7 +24,7 @@ int divide(const char* fen, int depth) {
     }
     if (depth < 1) depth = 1;
     if (depth > MAX_PERFT_DEPTH) depth = MAX_PERFT_DEPTH;
-    Position& pos = game_position;
+    Position& pos = game.position;
     ScoredMove* end = gen_legal(pos, area);
     uint64_t total = 0;
     for (ScoredMove* m = area; m != end; ++m) {

@@ -48,7 +48,7 @@ void perft_command(const char* arg) {
     search_state.nodes = 0;
     const uint32_t start = tick_ms();
     bool aborted = false;
-    const uint64_t count = perft(game_position, depth, perft_area, interface_gone, &aborted);
+    const uint64_t count = perft(game.position, depth, perft_area, interface_gone, &aborted);
     if (aborted) return;
     const uint32_t elapsed = tick_ms() - start;
     search_state.nodes = static_cast<uint32_t>(count);
@@ -72,7 +72,7 @@ void load_command(const char* name) {
         return;
     }
     game.state.book.in_use = 0;
-    print_board(game_position, 0);
+    print_board(game.position, 0);
 }
 
 } // namespace
@@ -146,18 +146,18 @@ bool console_command(char* line) {
         if (!arg)
             send("Usage: board <w>\n");
         else
-            print_board(game_position, std::atoi(arg));
+            print_board(game.position, std::atoi(arg));
     } else if (!std::strcmp(word, "eval")) {
-        send("val = %d \n", evaluate(game_position));
+        send("val = %d \n", evaluate(game.position));
     } else if (!std::strcmp(word, "load")) {
         load_command(arg);
     } else if (!std::strcmp(word, "go")) {
-        console_think(game_position);
+        console_think(game.position);
     } else if (!std::strcmp(word, "help")) {
         print_help();
     } else if (!std::strcmp(word, "new")) {
         new_game(start_fen);
-        print_board(game_position, 0);
+        print_board(game.position, 0);
     } else if (!std::strcmp(word, "xboard")) {
         xboard_loop();
         return false;
@@ -165,11 +165,11 @@ bool console_command(char* line) {
         uci_loop();
         return false;
     } else if (!std::strcmp(word, "remove")) {
-        if (take_back(game_position, 2)) print_board(game_position, 0);
+        if (take_back(game.position, 2)) print_board(game.position, 0);
     } else if (!std::strcmp(word, "quit")) {
         return false;
     } else {
-        console_user_move(game_position, word);
+        console_user_move(game.position, word);
     }
     return true;
 }

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "board/setup.h"
+#include "game/game.h"
 #include "eval/eval_cache.h"
 #include "eval/evaluate.h"
 #include "io/output.h"
@@ -74,7 +75,7 @@ constexpr int ROUNDS = 50000;
 
 int run_eval_bench() {
     using clock = std::chrono::steady_clock;
-    Position& pos = game_position;
+    Position& pos = game.position;
     long long evaluations = 0;
     long long checksum = 0;
     clock::duration elapsed{};

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     if (argc > 1) return run_command_line(argc, argv);
     send("Kelvorante\nby %s\n\n", ENGINE_AUTHOR);
     print_help();
-    print_board(game_position, 0);
+    print_board(game.position, 0);
     console_loop();
     return 0;
 }

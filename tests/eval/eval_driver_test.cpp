@@ -12,7 +12,7 @@
 #include "test_position.h"
 
 namespace {
-Position& pos = game_position;
+Position& pos = game.position;
 } // namespace
 
 TEST(EvalDriver, LevelStartAndDrawRules) {

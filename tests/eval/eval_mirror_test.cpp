@@ -37,7 +37,7 @@ std::vector<int32_t> values_of(const std::string& fen) {
     std::vector<int32_t> v;
     for (auto* f : {&evaluate, &eval_middlegame, &eval_endgame}) {
         EXPECT_TRUE(setup(fen)) << fen;
-        v.push_back(f(game_position));
+        v.push_back(f(game.position));
     }
     return v;
 }

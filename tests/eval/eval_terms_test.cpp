@@ -10,7 +10,7 @@
 
 namespace {
 
-Position& pos = game_position;
+Position& pos = game.position;
 
 struct Case {
     const char* fen;

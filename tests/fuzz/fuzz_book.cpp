@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size > fuzz::MAX_INPUT) size = fuzz::MAX_INPUT;
     c_srand(12345);
     fuzz::write_file("book.obk", reinterpret_cast<const char*>(data), size);
-    Position& pos = game_position;
+    Position& pos = game.position;
 
     // The engine plays White: the book answers from the start position.
     new_game(pos);

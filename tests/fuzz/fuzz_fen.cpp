@@ -25,12 +25,13 @@ bool side_not_to_move_in_check(const Position& pos) {
 }
 
 void check_refused() {
-    std::memcpy(&game_before, &game_position, sizeof game_position);
-    setup_ply_before = setup_ply;
+    std::memcpy(static_cast<void*>(&game_before), &game.position, POSITION_BOARD_BYTES);
+    setup_ply_before = game.position.history.setup_ply;
     fuzz::check(!new_game(text), "new_game takes a text the checks refuse");
-    fuzz::check(std::memcmp(&game_before, &game_position, sizeof game_position) == 0,
+    fuzz::check(std::memcmp(&game_before, &game.position, POSITION_BOARD_BYTES) == 0,
                 "a refused text changes the game position");
-    fuzz::check(setup_ply == setup_ply_before, "a refused text changes the set-up ply");
+    fuzz::check(game.position.history.setup_ply == setup_ply_before,
+                "a refused text changes the set-up ply");
 }
 
 void check_moves(Position& pos) {
@@ -47,7 +48,8 @@ void check_moves(Position& pos) {
         make_move(pos, move, undo);
         fuzz::check(pos_ok(pos), "pos_ok after make_move");
         fuzz::check(!side_not_to_move_in_check(pos), "a legal move leaves its king in check");
-        fuzz::check(pos.ply == before.ply + 1 && game_history[pos.ply].key == pos.key,
+        fuzz::check(pos.ply == before.ply + 1 &&
+                        game.position.history.entry[pos.ply].key == pos.key,
                     "make_move does not record the move in the history");
         unmake_move(pos, move, undo);
         fuzz::check(pos.key == before.key, "unmake_move does not restore the key");
@@ -69,12 +71,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check_refused();
         return 0;
     }
-    Position& pos = game_position;
+    Position& pos = game.position;
     setup_board(pos, text);
     fuzz::check(pos_ok(pos), "pos_ok after setup_board");
     fuzz::check(!side_not_to_move_in_check(pos), "the side not to move is in check");
     fuzz::check(pos.ply <= static_cast<uint32_t>(MAX_FEN_PLY), "the set-up ply is not clamped");
-    fuzz::check(setup_ply == pos.ply && game_history[pos.ply].key == pos.key,
+    fuzz::check(game.position.history.setup_ply == pos.ply &&
+                    game.position.history.entry[pos.ply].key == pos.key,
                 "the history does not start at the set-up");
     fuzz::check(pos.ep_square == 0 ||
                     (pos.ep_square >= 64 && pos.ep_square <= 183 && on_board(pos.ep_square)),

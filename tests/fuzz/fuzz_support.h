@@ -193,31 +193,35 @@ inline void end_input(int fd) {
 // the key of the position it belongs to), taking it all back leaves the set-up position
 // with no move on the board, and playing it again gives the very same record.
 inline void check_game() {
-    Position& pos = game_position;
+    Position& pos = game.position;
     check(pos_ok(pos), "pos_ok on the game position");
-    check(pos.ply >= setup_ply, "the game is shorter than its set-up ply");
+    check(pos.ply >= game.position.history.setup_ply, "the game is shorter than its set-up ply");
     check(pos.ply <= static_cast<uint32_t>(GAME_PLY_LIMIT), "the game runs past the ply limit");
     check(pos.ply < static_cast<uint32_t>(HISTORY_SIZE), "the game runs past the history");
-    check(game_history[pos.ply].key == pos.key, "the history's last key is not the position's");
+    check(game.position.history.entry[pos.ply].key == pos.key,
+          "the history's last key is not the position's");
 
     static Position before;
     static HistoryEntry history_before[HISTORY_SIZE];
     std::memcpy(&before, &pos, sizeof pos);
-    const uint32_t plies = pos.ply - setup_ply;
-    for (uint32_t p = setup_ply; p <= pos.ply; ++p) history_before[p] = game_history[p];
+    const uint32_t plies = pos.ply - game.position.history.setup_ply;
+    for (uint32_t p = game.position.history.setup_ply; p <= pos.ply; ++p)
+        history_before[p] = game.position.history.entry[p];
 
     for (uint32_t i = 0; i < plies; ++i) {
-        const Move move = game_history[pos.ply - 1].move;
+        const Move move = game.position.history.entry[pos.ply - 1].move;
         check(move != MOVE_NONE, "the history holds no move where the game has one");
-        unmake_move(pos, move, game_history[pos.ply].undo);
-        check(game_history[pos.ply].key == pos.key, "a history key is not its position's");
+        unmake_move(pos, move, game.position.history.entry[pos.ply].undo);
+        check(game.position.history.entry[pos.ply].key == pos.key,
+              "a history key is not its position's");
     }
-    check(pos.ply == setup_ply, "taking back the game does not reach its set-up");
+    check(pos.ply == game.position.history.setup_ply,
+          "taking back the game does not reach its set-up");
     check(pos_ok(pos), "pos_ok on the set-up position after taking back the game");
     for (int s = 0; s < 256; ++s)
         check(pos.square_touches[s] == 0, "a square is touched by no move on the board");
 
-    for (uint32_t p = setup_ply; p < before.ply; ++p) {
+    for (uint32_t p = game.position.history.setup_ply; p < before.ply; ++p) {
         const Move move = history_before[p].move;
         check(is_legal_move(pos, move), "the game holds an illegal move");
         Undo undo;

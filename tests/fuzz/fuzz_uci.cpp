@@ -23,7 +23,7 @@ int check_answers(const char* text) {
         ++answers;
         char move_text[8] = {}, ponder_text[8] = {};
         const int fields = std::sscanf(at, "bestmove %7s ponder %7s", move_text, ponder_text);
-        Position& pos = game_position;
+        Position& pos = game.position;
         if (!std::strcmp(move_text, "0000")) {
             fuzz::check(pos.ply >= static_cast<uint32_t>(GAME_PLY_LIMIT) || no_legal_move(pos),
                         "bestmove 0000 with a legal move at hand");

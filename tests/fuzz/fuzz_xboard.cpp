@@ -22,10 +22,11 @@ int check_moves(const char* text) {
         ++moves;
         char announced[8] = {};
         std::sscanf(at, "move %7s", announced);
-        const Position& pos = game_position;
-        fuzz::check(pos.ply > setup_ply, "a move is announced and none is on the board");
+        const Position& pos = game.position;
+        fuzz::check(pos.ply > game.position.history.setup_ply,
+                    "a move is announced and none is on the board");
         char played[6];
-        move_to_full_text(game_history[pos.ply - 1].move, played);
+        move_to_full_text(game.position.history.entry[pos.ply - 1].move, played);
         fuzz::check(!std::strcmp(announced, played), "the move announced is not the move played");
     }
     fuzz::check(moves <= 1, "one line brings more than one engine move");

@@ -28,15 +28,15 @@ class BookTest : public ::testing::Test {
         write_file("book.obk", book);
         ASSERT_TRUE(setup(start_fen));
         for (const char* m : moves)
-            ASSERT_TRUE((record_book_move(game.state.book, game_position.ply, m), play(m)));
-        load_book(game.state.book, static_cast<int>(game_position.side));
+            ASSERT_TRUE((record_book_move(game.state.book, game.position.ply, m), play(m)));
+        load_book(game.state.book, static_cast<int>(game.position.side));
     }
     // The book's move as text, or "" when it has none (then it has switched itself off).
     std::string probe() {
         ScoredMove out{};
-        const bool found = probe_book(game.state.book, game_position, out);
+        const bool found = probe_book(game.state.book, game.position, out);
         EXPECT_EQ(game.state.book.in_use, found ? 1 : 0);
-        EXPECT_TRUE(!found || is_legal_move(game_position, out.move));
+        EXPECT_TRUE(!found || is_legal_move(game.position, out.move));
         return found ? move_text(out.move) : "";
     }
     char home_[PATH_MAX];
@@ -64,7 +64,7 @@ TEST_F(BookTest, RandomPickFollowsTheGameAndLeavesWithIt) {
 
     new_book_game("14346050344463434453\n", {"e2e4", "a7a6", "e4e5", "d7d5"});
     ScoredMove ep{};
-    ASSERT_TRUE(probe_book(game.state.book, game_position, ep));
+    ASSERT_TRUE(probe_book(game.state.book, game.position, ep));
     EXPECT_TRUE(move_is_ep(ep.move) && move_captured(ep.move) == PAWN) << move_text(ep.move);
 }
 

@@ -21,7 +21,7 @@ namespace {
 // The XBoard words of the engine's decision: the move line and the result line after it.
 std::string xboard_words(const Decision& d) {
     start_capture();
-    xboard_announce(d, game_position);
+    xboard_announce(d, game.position);
     return finish_capture();
 }
 
@@ -78,7 +78,7 @@ TEST(Think, DecisionsAtTheEndOfAGame) {
         game.may_resign = c.may_resign;
         search_state.limits = depth_limits(6);
         const GameSnapshot before = take_snapshot();
-        const Decision d = think(game_position);
+        const Decision d = think(game.position);
         EXPECT_EQ(xboard_words(d), c.out) << c.fen;
         EXPECT_EQ(game.state.result, c.result) << c.fen;
         EXPECT_TRUE(d.verdict == Verdict::PLAY || compare_snapshot(before).empty())
@@ -102,14 +102,14 @@ TEST(Think, PonderingLeavesTheGameAsItWas) {
     ASSERT_TRUE(reset_engine("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 0 8"));
     search_state.limits = depth_limits(4);
     start_capture();
-    ASSERT_EQ(think(game_position).verdict, Verdict::PLAY);
+    ASSERT_EQ(think(game.position).verdict, Verdict::PLAY);
     const GameSnapshot after_move = take_snapshot();
     ASSERT_NE(search_state.ponder_move, MOVE_NONE);
     ponder_polls = 0;
     front_end.should_stop = stop_after_three_polls;
     search_state.limits = SearchLimits{};
     front_end.progress = xboard_progress;
-    start_pondering(game_position);
+    start_pondering(game.position);
     front_end.should_stop = nullptr;
     front_end.progress = nullptr;
     const std::string out = finish_capture();
@@ -130,14 +130,14 @@ TEST(Think, TheHistoryLimit) {
     ASSERT_TRUE(reset_engine("4k3/8/8/8/8/8/8/4K1N1 w - - 0 999999"));
     for (int i = 0; i < GAME_PLY_LIMIT - MAX_FEN_PLY; i += 4)
         for (const char* m : {"g1f3", "e8d8", "f3g1", "d8e8"}) ASSERT_TRUE(play(m));
-    ASSERT_EQ(game_position.ply, static_cast<uint32_t>(GAME_PLY_LIMIT));
+    ASSERT_EQ(game.position.ply, static_cast<uint32_t>(GAME_PLY_LIMIT));
     start_capture();
-    xboard_opponent_move(game_position, "g1f3", false);
-    console_user_move(game_position, "g1f3");
-    xboard_announce(think(game_position), game_position);
+    xboard_opponent_move(game.position, "g1f3", false);
+    console_user_move(game.position, "g1f3");
+    xboard_announce(think(game.position), game.position);
     EXPECT_EQ(finish_capture(), "Illegal move: g1f3\nIllegal move: g1f3\n"
                                 "1/2-1/2 {Kelvorante saw Draw by 50 move rule}\n");
-    EXPECT_EQ(game_position.ply, static_cast<uint32_t>(GAME_PLY_LIMIT));
+    EXPECT_EQ(game.position.ply, static_cast<uint32_t>(GAME_PLY_LIMIT));
     reset_engine(start_fen);
 }
 

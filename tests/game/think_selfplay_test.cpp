@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "engine_process.h"
+#include "game/game.h"
 #include "game/think.h"
 #include "protocol/xboard.h"
 #include "search/quiesce.h"
@@ -35,7 +36,7 @@ TEST(SelfPlay, GamesReachAResultWithLegalMovesOnly) {
         std::string commands = line + "\ngo perft 1\n";
         for (bool answered = true; answered && result.empty() && moves.size() < 1000;) {
             start_capture();
-            xboard_announce(think(game_position), game_position);
+            xboard_announce(think(game.position), game.position);
             std::istringstream out(finish_capture());
             answered = false;
             for (std::string text; std::getline(out, text); answered = true)

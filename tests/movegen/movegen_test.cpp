@@ -16,7 +16,7 @@ namespace {
 
 std::vector<std::string> generate(ScoredMove* (*gen)(Position&, ScoredMove*)) {
     ScoredMove list[MAX_MOVES];
-    ScoredMove* end = gen(game_position, list);
+    ScoredMove* end = gen(game.position, list);
     std::vector<std::string> out;
     for (ScoredMove* m = list; m != end; ++m) out.push_back(move_text(m->move));
     return out;
@@ -43,15 +43,15 @@ TEST(MoveGen, PromotionsQueenRookBishopKnight) {
 
 TEST(MoveGen, QueryServices) {
     ASSERT_TRUE(setup("6rk/5Npp/8/8/8/8/8/6K1 b - - 0 1"));
-    EXPECT_TRUE(no_legal_move(game_position));
-    EXPECT_NE(game_position.checkers, 0u); // mate
+    EXPECT_TRUE(no_legal_move(game.position));
+    EXPECT_NE(game.position.checkers, 0u); // mate
     ASSERT_TRUE(setup("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"));
-    EXPECT_TRUE(no_legal_move(game_position));
-    EXPECT_EQ(game_position.checkers, 0u); // stalemate
+    EXPECT_TRUE(no_legal_move(game.position));
+    EXPECT_EQ(game.position.checkers, 0u); // stalemate
 
     // A typed move carries from, to and promotion only.
     ASSERT_TRUE(setup("3r2k1/4P3/8/8/8/8/8/R3K2R w KQ - 0 1"));
-    Position& pos = game_position;
+    Position& pos = game.position;
     EXPECT_FALSE(no_legal_move(pos));
     EXPECT_FALSE(is_legal_move(pos, text_to_move(pos, "e7e8")));
     EXPECT_TRUE(is_legal_move(pos, text_to_move(pos, "e7e8n")));
@@ -73,26 +73,26 @@ TEST(MoveGen, CountAndCapturesAgreeWithTheFullList) {
     c_srand(777);
     for (const std::string& fen : perft_suite_fens()) {
         ASSERT_TRUE(setup(fen));
-        for (int game = 0; game < 4; ++game) {
+        for (int round = 0; round < 4; ++round) {
             std::vector<Move> moves;
             std::vector<Undo> undos(120);
             for (int ply = 0; ply < 120; ++ply) {
                 ScoredMove list[MAX_MOVES], scratch[MAX_MOVES];
-                ScoredMove* end = gen_legal(game_position, list);
-                ASSERT_EQ(count_legal(game_position, scratch), end - list) << fen << " " << ply;
-                if (!game_position.checkers) {
+                ScoredMove* end = gen_legal(game.position, list);
+                ASSERT_EQ(count_legal(game.position, scratch), end - list) << fen << " " << ply;
+                if (!game.position.checkers) {
                     std::vector<Move> expected;
                     for (ScoredMove* m = list; m != end; ++m)
                         if (!move_is_quiet(m->move)) expected.push_back(m->move);
-                    ASSERT_EQ(words(scratch, gen_captures(game_position, scratch)), expected)
+                    ASSERT_EQ(words(scratch, gen_captures(game.position, scratch)), expected)
                         << fen << " ply " << ply;
                 }
                 if (end == list) break;
                 const Move m = list[c_rand() % (end - list)].move;
-                make_move(game_position, m, undos[moves.size()]);
+                make_move(game.position, m, undos[moves.size()]);
                 moves.push_back(m);
             }
-            for (size_t i = moves.size(); i-- > 0;) unmake_move(game_position, moves[i], undos[i]);
+            for (size_t i = moves.size(); i-- > 0;) unmake_move(game.position, moves[i], undos[i]);
         }
     }
 }

@@ -49,7 +49,7 @@ void run_suite(uint64_t limit) {
         ASSERT_TRUE(setup(c.fen)) << c.fen;
         for (auto [depth, count] : c.depths) {
             if (limit && count > limit) continue;
-            EXPECT_EQ(perft_leaves(game_position, depth, area), count)
+            EXPECT_EQ(perft_leaves(game.position, depth, area), count)
                 << c.fen << " depth " << depth;
         }
     }
@@ -64,8 +64,8 @@ TEST(Perft, DISABLED_SuiteFullDepth) { run_suite(0); }
 
 TEST(Perft, CumulativeCountFromStart) {
     ASSERT_TRUE(setup(start_fen));
-    EXPECT_EQ(perft(game_position, 0, area), 0u);
-    EXPECT_EQ(perft(game_position, 1, area), 20u);
-    EXPECT_EQ(perft(game_position, 2, area), 420u);
-    EXPECT_EQ(perft(game_position, 3, area), 9322u);
+    EXPECT_EQ(perft(game.position, 0, area), 0u);
+    EXPECT_EQ(perft(game.position, 1, area), 20u);
+    EXPECT_EQ(perft(game.position, 2, area), 420u);
+    EXPECT_EQ(perft(game.position, 3, area), 9322u);
 }

@@ -20,12 +20,12 @@ bool position(const std::string& args) {
 
 // The game position must be the one the FEN describes, key included.
 void expect_position(const std::string& fen, const std::string& what) {
-    const Position reached = game_position;
+    const Position reached = game.position;
     ASSERT_TRUE(setup(fen)) << fen;
-    EXPECT_TRUE(std::equal(std::begin(reached.board), std::end(reached.board), game_position.board))
+    EXPECT_TRUE(std::equal(std::begin(reached.board), std::end(reached.board), game.position.board))
         << what;
-    EXPECT_EQ(reached.ep_square, game_position.ep_square) << what;
-    EXPECT_EQ(reached.key, game_position.key) << what;
+    EXPECT_EQ(reached.ep_square, game.position.ep_square) << what;
+    EXPECT_EQ(reached.key, game.position.key) << what;
 }
 
 } // namespace
@@ -55,13 +55,13 @@ TEST(UciPosition, RefusalsKeepTheGameAndLongerListsContinueIt) {
     ASSERT_TRUE(setup(start_fen));
     uci_new_game();
     ASSERT_TRUE(position("startpos moves e2e4 e7e5"));
-    const uint64_t key = game_position.key;
-    const uint32_t ply = game_position.ply;
+    const uint64_t key = game.position.key;
+    const uint32_t ply = game.position.ply;
     for (const char* bad : {"fen 8/8/8/8/8/8/8/8 w - - 0 1", "startpos moves e2e4 e7e5 e2e5",
                             "startpos moves d2d4 d7d5 e2e5"}) {
         EXPECT_FALSE(position(bad)) << bad;
-        EXPECT_EQ(game_position.key, key) << bad;
-        EXPECT_EQ(game_position.ply, ply) << bad;
+        EXPECT_EQ(game.position.key, key) << bad;
+        EXPECT_EQ(game.position.ply, ply) << bad;
     }
     // search_state.nodes is cleared by every new-game reset, so it shows whether one happened.
     search_state.nodes = 777;

@@ -75,13 +75,13 @@ TEST_F(XboardInProcess, PonderHitNeedsMoreThanAMinute) {
     for (uint32_t age : {61000u, 59000u}) {
         ASSERT_TRUE(setup("rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3 0 1"));
         game.state.pondering = true;
-        game.state.pondered_move = text_to_move(game_position, "e7e5");
+        game.state.pondered_move = text_to_move(game.position, "e7e5");
         game.state.ponder_start_ms = tick_ms() - age;
         search_state.pv[0][0] = make_move_word(text_to_square("g1"), text_to_square("f3"));
         search_state.pv[0][1] = MOVE_NONE;
         search_state.nodes = NO_SEARCH;
         testing::internal::CaptureStdout();
-        xboard_opponent_move(game_position, "e7e5", 0);
+        xboard_opponent_move(game.position, "e7e5", 0);
         std::fflush(stdout);
         const std::string out = testing::internal::GetCapturedStdout();
         if (age > 60000) {

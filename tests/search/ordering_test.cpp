@@ -17,7 +17,7 @@ int sq(const char* text) { return text_to_square(text); }
 
 Move find_move(const std::string& text) {
     ScoredMove list[MAX_MOVES];
-    for (ScoredMove *m = list, *end = gen_legal(game_position, list); m != end; ++m)
+    for (ScoredMove *m = list, *end = gen_legal(game.position, list); m != end; ++m)
         if (move_text(m->move) == text) return m->move;
     ADD_FAILURE() << "no legal move " << text;
     return MOVE_NONE;
@@ -26,7 +26,7 @@ Move find_move(const std::string& text) {
 // Ordering score of one move in the alpha-beta search.
 int32_t score(const std::string& text, int ply, Move order_move = MOVE_NONE) {
     ScoredMove entry{find_move(text), 0};
-    score_moves(game_position, &entry + 1, 1, ply, order_move);
+    score_moves(game.position, &entry + 1, 1, ply, order_move);
     return entry.score;
 }
 
@@ -42,7 +42,7 @@ TEST(Ordering, ExchangeEvaluation) {
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(reset_engine(c.fen));
-        EXPECT_EQ(see(game_position, sq(c.from), sq(c.to)), c.value) << c.fen;
+        EXPECT_EQ(see(game.position, sq(c.from), sq(c.to)), c.value) << c.fen;
     }
 }
 
@@ -86,13 +86,13 @@ TEST(Attacks, GivesCheckAgreesWithTheCheckersAfterTheMove) {
     for (const std::string& fen : perft_suite_fens()) {
         ASSERT_TRUE(reset_engine(fen)) << fen;
         ScoredMove list[MAX_MOVES];
-        for (ScoredMove *m = list, *end = gen_legal(game_position, list); m != end; ++m) {
+        for (ScoredMove *m = list, *end = gen_legal(game.position, list); m != end; ++m) {
             if (move_is_castle(m->move) || move_is_ep(m->move) || move_promo(m->move)) continue;
-            const bool predicted = gives_check(game_position, m->move);
+            const bool predicted = gives_check(game.position, m->move);
             Undo undo;
-            make_move(game_position, m->move, undo);
-            const bool actual = game_position.checkers != 0;
-            unmake_move(game_position, m->move, undo);
+            make_move(game.position, m->move, undo);
+            const bool actual = game.position.checkers != 0;
+            unmake_move(game.position, m->move, undo);
             EXPECT_EQ(predicted, actual) << fen << " " << move_text(m->move);
             checks += actual;
             ++moves;
@@ -104,7 +104,7 @@ TEST(Attacks, GivesCheckAgreesWithTheCheckersAfterTheMove) {
 
 TEST(TranspositionTable, ProbeStoreAndClear) {
     ASSERT_TRUE(reset_engine("4k3/8/8/8/8/8/8/4K3 w - - 0 1"));
-    Position pos = game_position;
+    Position pos = game.position;
     ScoredMove out;
     auto probe = [&](uint64_t key, int depth) {
         pos.key = key, out = empty_scored_move, tt_probe(pos, depth, out);

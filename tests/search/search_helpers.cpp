@@ -44,25 +44,28 @@ RootResult search_to_depth(int depth) {
     search_state.limits = depth_limits(depth);
     begin_search();
     search_state.status = STATUS_RUNNING;
-    const RootResult found = root_search(game_position);
+    const RootResult found = root_search(game.position);
     search_state.status = STATUS_IDLE;
     return found;
 }
 
 GameSnapshot take_snapshot() {
-    GameSnapshot s{game_position, {}};
-    for (uint32_t i = setup_ply; i <= game_position.ply; ++i) s.history.push_back(game_history[i]);
+    GameSnapshot s{game.position, {}};
+    for (uint32_t i = game.position.history.setup_ply; i <= game.position.ply; ++i)
+        s.history.push_back(game.position.history.entry[i]);
     return s;
 }
 
 std::string compare_snapshot(const GameSnapshot& before) {
-    if (std::memcmp(&before.pos, &game_position, sizeof game_position) != 0)
+    if (std::memcmp(&before.pos, &game.position, POSITION_BOARD_BYTES) != 0)
         return "position changed";
     for (size_t i = 0; i < before.history.size(); ++i) {
-        const HistoryEntry &e = game_history[setup_ply + i], &b = before.history[i];
+        const HistoryEntry &e = game.position.history.entry[game.position.history.setup_ply + i],
+                           &b = before.history[i];
         if (e.key != b.key || std::memcmp(&e.undo, &b.undo, sizeof e.undo) ||
             (i + 1 < before.history.size() && e.move != b.move))
-            return "history entry " + std::to_string(setup_ply + i) + " changed";
+            return "history entry " + std::to_string(game.position.history.setup_ply + i) +
+                   " changed";
     }
     return "";
 }

@@ -6,6 +6,7 @@
 
 #include "board/history.h"
 #include "board/position.h"
+#include "game/game.h"
 #include "search/root.h"
 
 // Sets up the position with every search, time and front-end setting at its quiet default:
@@ -21,7 +22,7 @@ RootResult search_to_depth(int depth);
 // Copy of the position and its history, to prove a search left them alone.
 struct GameSnapshot {
     Position pos;
-    std::vector<HistoryEntry> history; // entries setup_ply .. pos.ply
+    std::vector<HistoryEntry> history; // entries game.position.history.setup_ply .. pos.ply
 };
 GameSnapshot take_snapshot();
 // Empty when the game state equals the snapshot.

@@ -18,7 +18,7 @@ ScoredMove area[LIST_STACK_SIZE];
 
 int qsearch(int ply) {
     search_state.status = STATUS_RUNNING;
-    const int v = quiesce(game_position, -SCORE_INFINITE, SCORE_INFINITE, area, ply, 0);
+    const int v = quiesce(game.position, -SCORE_INFINITE, SCORE_INFINITE, area, ply, 0);
     search_state.status = STATUS_IDLE;
     return v;
 }
@@ -43,9 +43,9 @@ TEST(Search, RootFindsEveryShortestMateAndLeavesTheGameAlone) {
 
 TEST(Search, QuiescenceResolvesCapturesAndKnowsMateAndDeadDraws) {
     ASSERT_TRUE(reset_engine("4k3/8/8/8/8/8/4P3/4K3 w - - 0 1"));
-    EXPECT_EQ(qsearch(1), evaluate(game_position)) << "nothing to capture";
+    EXPECT_EQ(qsearch(1), evaluate(game.position)) << "nothing to capture";
     ASSERT_TRUE(reset_engine("4k3/8/8/3q4/4P3/8/8/4K3 w - - 0 1"));
-    EXPECT_GT(qsearch(1), evaluate(game_position) + 800) << "a hanging queen";
+    EXPECT_GT(qsearch(1), evaluate(game.position) + 800) << "a hanging queen";
     // In check without an evasion: mated at this ply.
     ASSERT_TRUE(reset_engine("R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 10"));
     EXPECT_EQ(qsearch(3), 3 - SCORE_MATE);
@@ -93,7 +93,7 @@ TEST(Search, AbortedSearchesRestoreTheGameAndStillYieldAMove) {
         begin_search();
         search_state.poll_counter = POLL_INTERVAL - c.first_poll;
         search_state.status = STATUS_RUNNING;
-        root_search(game_position);
+        root_search(game.position);
         search_state.status = STATUS_IDLE;
         front_end.should_stop = nullptr;
         EXPECT_EQ(compare_snapshot(before), "") << c.what;
@@ -118,7 +118,7 @@ TEST(Search, TheNodeCapBoundsEverySearchAndPollsTheInputOnce) {
         front_end.should_stop = stopping_hook;
         begin_search();
         search_state.status = STATUS_RUNNING;
-        root_search(game_position);
+        root_search(game.position);
         search_state.status = STATUS_IDLE;
         front_end.should_stop = nullptr;
         search_state.node_cap = 0;
@@ -134,7 +134,7 @@ TEST(Search, LinesRunningIntoThePlyLimitStayInsideTheTables) {
         ASSERT_TRUE(reset_engine(fen));
         const GameSnapshot before = take_snapshot();
         search_state.status = STATUS_RUNNING;
-        const int v = search(game_position, -SCORE_INFINITE, SCORE_INFINITE, 7, 1, area, ply, 0, 0);
+        const int v = search(game.position, -SCORE_INFINITE, SCORE_INFINITE, 7, 1, area, ply, 0, 0);
         search_state.status = STATUS_IDLE;
         EXPECT_LT(std::abs(v), SCORE_INFINITE) << ply;
         EXPECT_EQ(compare_snapshot(before), "") << ply;

@@ -12,7 +12,7 @@ int32_t xboard_allotment(int kind, int per_control, int32_t clock_cs, int side, 
     search_state.clock = ClockInputs{};
     set_time_control(static_cast<uint8_t>(per_control), static_cast<uint8_t>(kind));
     set_engine_clock(clock_cs);
-    Position pos = game_position;
+    Position pos = game.position;
     pos.side = static_cast<uint32_t>(side);
     pos.ply = ply;
     return allot_time(pos);
@@ -28,7 +28,7 @@ TEST(TimeManager, XboardAllotments) {
     EXPECT_EQ(xboard_allotment(1, 0, 6000, BLACK, 77), 60000 / 22) << "a level of 256: as 30";
     EXPECT_GT(xboard_allotment(1, 255, 2000000000, WHITE, 3998), 0) << "huge clock, long game";
     set_fixed_allotment(2000);
-    EXPECT_EQ(allot_time(game_position), 2000) << "the console's fixed time";
+    EXPECT_EQ(allot_time(game.position), 2000) << "the console's fixed time";
     set_fixed_allotment(0);
 }
 
@@ -78,7 +78,7 @@ TEST(TimeManager, UciClockPlans) {
     for (const auto& c : cases) {
         search_state.clock = ClockInputs{};
         plan_uci_clock(c.remaining, c.increment, c.moves_to_go);
-        const int32_t a = allot_time(game_position);
+        const int32_t a = allot_time(game.position);
         EXPECT_GE(a, c.low) << c.what;
         EXPECT_LE(a, c.high) << c.what;
     }

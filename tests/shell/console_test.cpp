@@ -126,9 +126,9 @@ TEST(Console, CommandsLineByLineInProcess) {
     testing::internal::CaptureStdout();
     char move[] = "e2e4", remove[] = "remove", empty[] = "  ", quit[] = "quit";
     EXPECT_TRUE(console_command(move));
-    EXPECT_EQ(game_position.ply, 2u);
+    EXPECT_EQ(game.position.ply, 2u);
     EXPECT_TRUE(console_command(remove));
-    EXPECT_EQ(game_position.ply, 0u);
+    EXPECT_EQ(game.position.ply, 0u);
     EXPECT_TRUE(console_command(empty));
     EXPECT_FALSE(console_command(quit));
     const std::string output = testing::internal::GetCapturedStdout();
@@ -137,5 +137,5 @@ TEST(Console, CommandsLineByLineInProcess) {
     front_end.progress = nullptr;
     set_fixed_allotment(0);
     EXPECT_NE(output.find("move "), std::string::npos) << output;
-    EXPECT_TRUE(pos_ok(game_position));
+    EXPECT_TRUE(pos_ok(game.position));
 }

@@ -17,7 +17,7 @@ TEST(Notation, Squares) {
 
 TEST(Notation, TextToMoveFlagsFromTheBoard) {
     ASSERT_TRUE(setup("r5k1/4P3/8/3pP3/8/8/4P3/4K2R w K - 0 1"));
-    const Position& pos = game_position;
+    const Position& pos = game.position;
     EXPECT_EQ(text_to_move(pos, "e1g1"), make_move_word(SQ_E1, SQ_G1) | MOVE_CASTLE);
     EXPECT_EQ(text_to_move(pos, "e2e4"), make_move_word(84, 116));
     // A diagonal pawn move onto an empty square is en passant even without an ep square.
@@ -26,10 +26,10 @@ TEST(Notation, TextToMoveFlagsFromTheBoard) {
     EXPECT_EQ(text_to_move(pos, "e7e8Q"), make_move_word(164, 180));
     EXPECT_EQ(text_to_move(pos, "e5d6"), make_move_word(132, 147, PAWN) | MOVE_EP);
     ASSERT_TRUE(setup("r5k1/3P4/8/8/8/8/8/4K3 w - - 0 1"));
-    EXPECT_EQ(text_to_move(game_position, "d7a8"), make_move_word(163, 176, ROOK));
+    EXPECT_EQ(text_to_move(game.position, "d7a8"), make_move_word(163, 176, ROOK));
     // Unreadable text matches no legal move.
-    EXPECT_EQ(text_to_move(game_position, "z9z9"), MOVE_NONE);
-    EXPECT_EQ(text_to_move(game_position, "e1"), MOVE_NONE);
+    EXPECT_EQ(text_to_move(game.position, "z9z9"), MOVE_NONE);
+    EXPECT_EQ(text_to_move(game.position, "e1"), MOVE_NONE);
 }
 
 TEST(Notation, MoveToText) {
