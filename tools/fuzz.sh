@@ -3,24 +3,25 @@
 #
 #   tools/fuzz.sh TARGET SECONDS
 #
-# TARGET is fen, console, xboard, uci or book (tests/fuzz/fuzz_TARGET.cpp). The target is
-# built with clang's -fsanitize=fuzzer,address,undefined into build-fuzz/ and run for
-# SECONDS from a copy of its corpus (tests/fuzz/corpus/TARGET), so the repository's seeds
-# stay as they are. Prints libFuzzer's summary and exits non-zero on any finding (a crash,
-# a failed check, a leak, a timeout, a sanitizer report); the input that caused it is kept
-# in build-fuzz/findings/TARGET/.
+# TARGET is fen, dialogue or book (tests/fuzz/fuzz_TARGET.cpp). The target is built with
+# clang's -fsanitize=fuzzer,address,undefined into build-fuzz/ and run for SECONDS from a
+# copy of its seeds, so the repository's stay as they are: tests/fuzz/corpus/TARGET, or
+# for the dialogue the lines that each transcript of tests/dialogues sends. Prints
+# libFuzzer's summary and exits non-zero on any finding (a crash, a failed check, a leak, a
+# timeout, a sanitizer report); the input that caused it is kept in
+# build-fuzz/findings/TARGET/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 
 usage() {
-    echo "usage: tools/fuzz.sh fen|console|xboard|uci|book SECONDS" >&2
+    echo "usage: tools/fuzz.sh fen|dialogue|book SECONDS" >&2
     exit 2
 }
 [ $# -eq 2 ] || usage
 TARGET=$1
 SECONDS_TO_RUN=$2
-case "$TARGET" in fen | console | xboard | uci | book) ;; *) usage ;; esac
+case "$TARGET" in fen | dialogue | book) ;; *) usage ;; esac
 [[ "$SECONDS_TO_RUN" =~ ^[0-9]+$ ]] && [ "$SECONDS_TO_RUN" -gt 0 ] || usage
 
 # clang, its fuzzer and sanitizer runtimes, and llvm-symbolizer for readable reports.
@@ -53,7 +54,16 @@ cmake --build "$BUILD" -j2 --target "fuzz_$TARGET" >/dev/null
 SCRATCH=$(mktemp -d /tmp/kelvorante-fuzz-run-XXXXXX)
 trap 'rm -rf "$SCRATCH"' EXIT
 mkdir -p "$SCRATCH/corpus"
-cp "$ROOT/tests/fuzz/corpus/$TARGET"/* "$SCRATCH/corpus/"
+if [ "$TARGET" = dialogue ]; then
+    # One seed per transcript: the lines it sends, without the ones that name what the
+    # engine answered ($1, $position).
+    for transcript in "$ROOT"/tests/dialogues/*/*.txt; do
+        seed=$(basename "$(dirname "$transcript")")-$(basename "$transcript" .txt)
+        sed -n 's/^> //p' "$transcript" | grep -v '\$' >"$SCRATCH/corpus/$seed" || true
+    done
+else
+    cp "$ROOT/tests/fuzz/corpus/$TARGET"/* "$SCRATCH/corpus/"
+fi
 FINDINGS=$BUILD/findings/$TARGET
 mkdir -p "$FINDINGS"
 

@@ -1,11 +1,7 @@
-// The evaluation driver: the level start, the draw rules, the two caches and the
-// console's "eval" command.
+// The evaluation driver: the level start, the draw rules and the two caches.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "board/position.h"
-#include "engine_process.h"
 #include "eval/eval_cache.h"
 #include "eval/evaluate.h"
 #include "eval/terms.h"
@@ -72,9 +68,4 @@ TEST(EvalDriver, Caches) {
     int32_t score = 0;
     EXPECT_TRUE(pawn_cache_probe(pos, score, passed) && score == -14);
     EXPECT_EQ(passed, 1ull << (sq64(make_square(0, 1)) - PASSED_FIRST_SQ64)) << "a2 is passed";
-}
-
-TEST(EvalDriver, ConsoleEvalCommand) {
-    const EngineRun run = run_engine("eval\nquit\n");
-    EXPECT_NE(run.output.find("val = 0 \n"), std::string::npos) << run.output;
 }

@@ -19,28 +19,29 @@ bool in_legal_list(Position& pos, Move move) {
 void play(Position& pos, Move move) {
     char text[6];
     move_to_text(move, text);
-    if (use_book) record_book_move(pos.ply, text);
+    if (game.state.book.in_use) record_book_move(game.state.book, pos.ply, text);
     Undo undo;
     make_move(pos, move, undo);
 }
 
 // A new game from the start position, as set-up leaves the book.
-void new_game(Position& pos) {
+void start_book_game(Position& pos) {
     setup_board(pos, start_fen);
-    book_loaded = 0;
-    clear_book_line();
-    use_book = 1;
+    game.state.book = BookState{};
+    game.state.book.in_use = 1;
+    clear_book_line(game.state.book);
 }
 
 // Plays the book's answers (for both sides) while it has them.
 void follow_book(Position& pos) {
-    for (int ply = 0; ply < BOOK_PLIES + 2 && use_book; ++ply) {
-        std::memcpy(&before, &pos, sizeof pos);
+    for (int ply = 0; ply < BOOK_PLIES + 2 && game.state.book.in_use; ++ply) {
+        std::memcpy(static_cast<void*>(&before), &pos, POSITION_BOARD_BYTES);
         ScoredMove out{};
-        const bool found = probe_book(pos, out);
-        fuzz::check(std::memcmp(&before, &pos, sizeof pos) == 0, "probe_book changes the position");
+        const bool found = probe_book(game.state.book, pos, out);
+        fuzz::check(std::memcmp(&before, &pos, POSITION_BOARD_BYTES) == 0,
+                    "probe_book changes the position");
         if (!found) {
-            fuzz::check(use_book == 0, "a book without an answer stays on");
+            fuzz::check(game.state.book.in_use == 0, "a book without an answer stays on");
             return;
         }
         fuzz::check(is_legal_move(pos, out.move), "the book answers an illegal move");
@@ -73,14 +74,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Position& pos = game.position;
 
     // The engine plays White: the book answers from the start position.
-    new_game(pos);
-    load_book(WHITE);
+    start_book_game(pos);
+    load_book(game.state.book, WHITE);
     follow_book(pos);
 
     // The engine plays Black after an opponent's first move, which the book may not hold.
-    new_game(pos);
+    start_book_game(pos);
     play(pos, legal_move_named(pos, "e2e4"));
-    load_book(BLACK);
+    load_book(game.state.book, BLACK);
     follow_book(pos);
     return 0;
 }

@@ -21,7 +21,6 @@
 #include "board/setup.h"
 #include "game/book.h"
 #include "game/game.h"
-#include "protocol/results.h"
 #include "game/think.h"
 #include "movegen/movegen.h"
 #include "movegen/perft.h"
@@ -142,25 +141,15 @@ inline void write_dialogue_files() {
 }
 
 // Every input starts from the engine as a new process has it after main's set-up.
-inline void restart_engine(uint8_t mode) {
+inline void restart_engine() {
     sigaction(SIGINT, &fuzzer_sigint(), nullptr);
     reset_output();
     c_srand(12345);
-    protocol_mode = mode;
-    ponder_enabled = 0;
-    own_book = true;
-    announce_ponder_move = false;
-    interface_owns_position = false;
-    front_end.hold_decision = nullptr;
-    front_end.should_stop = nullptr;
-    front_end.progress = nullptr;
-    analysing = false;
-    decision_cancelled = false;
-    game_result = RESULT_NONE;
-    pondering = 0;
-    ponder_saw_mate = 0;
-    pondered_move = MOVE_NONE;
-    ponder_start_ms = 0;
+    uci_options = UciOptions{true, false};
+    front_end = FrontEnd{};
+    game.state = GameState{};
+    game.analysing = game.cancelled = game.ponder_saw_mate = false;
+    game.may_resign = true;
     search_state = SearchState{};
     search_state.node_cap = NODE_CAP;
     check(new_game(start_fen), "the start position is refused");

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine_process.h"
+#include "scratch_files.h"
 #include "game/book.h"
 #include "game/game.h"
 #include "movegen/movegen.h"

@@ -5,14 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include "engine_process.h"
+#include "scratch_files.h"
 
 namespace {
 
 // Runs the tool on dir/in.txt to dir/out.obk, its messages to dir/log; true on success.
 bool make_book(const std::string& dir) {
-    const auto tool = std::filesystem::path(KELVORANTE_BINARY).parent_path() / "make_book";
-    const std::string command = "cd '" + dir + "' && '" + tool.string() + "' in.txt out.obk";
+    const std::string command = "cd '" + dir + "' && '" KELVORANTE_MAKE_BOOK "' in.txt out.obk";
     return std::system((command + " >log 2>&1").c_str()) == 0;
 }
 

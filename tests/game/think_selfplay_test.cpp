@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine_process.h"
+#include "scratch_files.h"
 #include "game/game.h"
 #include "game/think.h"
 #include "protocol/xboard.h"
