@@ -39,10 +39,11 @@ int check_moves(const char* text) {
     const int moves = each_line_starting(text, "move ", [](const char* rest) {
         char announced[8] = {};
         std::sscanf(rest, "%7s", announced);
-        const Position& pos = game_position;
-        fuzz::check(pos.ply > setup_ply, "a move is announced and none is on the board");
+        const Position& pos = game.position;
+        fuzz::check(pos.ply > game.position.history.setup_ply,
+                    "a move is announced and none is on the board");
         char played[6];
-        move_to_full_text(game_history[pos.ply - 1].move, played);
+        move_to_full_text(pos.history.entry[pos.ply - 1].move, played);
         fuzz::check(!std::strcmp(announced, played), "the move announced is not the move played");
     });
     fuzz::check(moves <= 1, "one line brings more than one engine move");
@@ -54,7 +55,7 @@ int check_answers(const char* text) {
     return each_line_starting(text, "bestmove ", [](const char* rest) {
         char move_text[8] = {}, ponder_text[8] = {};
         const int fields = std::sscanf(rest, "%7s ponder %7s", move_text, ponder_text);
-        Position& pos = game_position;
+        Position& pos = game.position;
         if (!std::strcmp(move_text, "0000")) {
             fuzz::check(pos.ply >= static_cast<uint32_t>(GAME_PLY_LIMIT) || no_legal_move(pos),
                         "bestmove 0000 with a legal move at hand");

@@ -43,17 +43,16 @@ void check_moves(Position& pos) {
     for (ScoredMove* m = list; m != end; ++m) {
         const Move move = m->move;
         fuzz::check(is_legal_move(pos, move), "gen_legal gives a move is_legal_move refuses");
-        std::memcpy(&before, &pos, sizeof pos);
+        std::memcpy(static_cast<void*>(&before), &pos, POSITION_BOARD_BYTES);
         Undo undo;
         make_move(pos, move, undo);
         fuzz::check(pos_ok(pos), "pos_ok after make_move");
         fuzz::check(!side_not_to_move_in_check(pos), "a legal move leaves its king in check");
-        fuzz::check(pos.ply == before.ply + 1 &&
-                        game.position.history.entry[pos.ply].key == pos.key,
+        fuzz::check(pos.ply == before.ply + 1 && pos.history.entry[pos.ply].key == pos.key,
                     "make_move does not record the move in the history");
         unmake_move(pos, move, undo);
         fuzz::check(pos.key == before.key, "unmake_move does not restore the key");
-        fuzz::check(std::memcmp(&before, &pos, sizeof pos) == 0,
+        fuzz::check(std::memcmp(&before, &pos, POSITION_BOARD_BYTES) == 0,
                     "unmake_move does not restore the whole record");
     }
 }
@@ -77,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::check(!side_not_to_move_in_check(pos), "the side not to move is in check");
     fuzz::check(pos.ply <= static_cast<uint32_t>(MAX_FEN_PLY), "the set-up ply is not clamped");
     fuzz::check(game.position.history.setup_ply == pos.ply &&
-                    game.position.history.entry[pos.ply].key == pos.key,
+                    pos.history.entry[pos.ply].key == pos.key,
                 "the history does not start at the set-up");
     fuzz::check(pos.ep_square == 0 ||
                     (pos.ep_square >= 64 && pos.ep_square <= 183 && on_board(pos.ep_square)),

@@ -184,40 +184,41 @@ inline void end_input(int fd) {
 inline void check_game() {
     Position& pos = game.position;
     check(pos_ok(pos), "pos_ok on the game position");
-    check(pos.ply >= game.position.history.setup_ply, "the game is shorter than its set-up ply");
+    check(pos.ply >= pos.history.setup_ply, "the game is shorter than its set-up ply");
     check(pos.ply <= static_cast<uint32_t>(GAME_PLY_LIMIT), "the game runs past the ply limit");
     check(pos.ply < static_cast<uint32_t>(HISTORY_SIZE), "the game runs past the history");
-    check(game.position.history.entry[pos.ply].key == pos.key,
+    check(pos.history.entry[pos.ply].key == pos.key,
           "the history's last key is not the position's");
 
+    // The board part of the record, and the history entries of the game's plies (those
+    // past the game's end are the search's scratch).
     static Position before;
     static HistoryEntry history_before[HISTORY_SIZE];
-    std::memcpy(&before, &pos, sizeof pos);
-    const uint32_t plies = pos.ply - game.position.history.setup_ply;
-    for (uint32_t p = game.position.history.setup_ply; p <= pos.ply; ++p)
-        history_before[p] = game.position.history.entry[p];
+    std::memcpy(static_cast<void*>(&before), &pos, POSITION_BOARD_BYTES);
+    const uint32_t plies = pos.ply - pos.history.setup_ply;
+    for (uint32_t p = pos.history.setup_ply; p <= pos.ply; ++p)
+        history_before[p] = pos.history.entry[p];
 
     for (uint32_t i = 0; i < plies; ++i) {
-        const Move move = game.position.history.entry[pos.ply - 1].move;
+        const Move move = pos.history.entry[pos.ply - 1].move;
         check(move != MOVE_NONE, "the history holds no move where the game has one");
-        unmake_move(pos, move, game.position.history.entry[pos.ply].undo);
-        check(game.position.history.entry[pos.ply].key == pos.key,
-              "a history key is not its position's");
+        unmake_move(pos, move, pos.history.entry[pos.ply].undo);
+        check(pos.history.entry[pos.ply].key == pos.key, "a history key is not its position's");
     }
-    check(pos.ply == game.position.history.setup_ply,
-          "taking back the game does not reach its set-up");
+    check(pos.ply == pos.history.setup_ply, "taking back the game does not reach its set-up");
     check(pos_ok(pos), "pos_ok on the set-up position after taking back the game");
     for (int s = 0; s < 256; ++s)
         check(pos.square_touches[s] == 0, "a square is touched by no move on the board");
 
-    for (uint32_t p = game.position.history.setup_ply; p < before.ply; ++p) {
+    for (uint32_t p = pos.history.setup_ply; p < before.ply; ++p) {
         const Move move = history_before[p].move;
         check(is_legal_move(pos, move), "the game holds an illegal move");
         Undo undo;
         make_move(pos, move, undo);
         check(pos.key == history_before[p + 1].key, "a replayed move gives another key");
     }
-    check(std::memcmp(&before, &pos, sizeof pos) == 0, "replaying the game gives another record");
+    check(std::memcmp(&before, &pos, POSITION_BOARD_BYTES) == 0,
+          "replaying the game gives another record");
 }
 
 } // namespace fuzz

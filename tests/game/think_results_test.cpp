@@ -1,7 +1,6 @@
-// The think driver in-process: the move and result lines of each way a game can end.
+// The think driver in this process: what thinking on the opponent's time leaves behind, and
+// the end of the game history.
 #include <unistd.h>
-
-#include <regex>
 
 #include <gtest/gtest.h>
 
@@ -17,78 +16,6 @@
 #include "test_position.h"
 
 namespace {
-
-// The XBoard words of the engine's decision: the move line and the result line after it.
-std::string xboard_words(const Decision& d) {
-    start_capture();
-    xboard_announce(d, game.position);
-    return finish_capture();
-}
-
-TEST(Think, DecisionsAtTheEndOfAGame) {
-    struct Case {
-        const char* fen;
-        std::vector<const char*> moves; // played before the engine thinks
-        bool may_resign;
-        const char* out; // the XBoard words of the decision
-        int32_t result;
-    } cases[] = {
-        {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1",
-         {},
-         true,
-         "move a1a8\n1-0 {Kelvorante mates}\n",
-         RESULT_MATE},
-        {"r5k1/8/8/8/8/8/5PPP/6K1 b - - 0 1",
-         {},
-         false,
-         "move a8a1\n0-1 {Kelvorante mates}\n",
-         RESULT_MATE},
-        {"8/8/8/8/8/1q6/4Q3/K3k3 b - - 0 1",
-         {},
-         true,
-         "move e1e2\n1/2-1/2 {Kelvorante saw Stalemate}\n",
-         RESULT_STALEMATE},
-        {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1",
-         {},
-         true,
-         "1/2-1/2 {Kelvorante saw Stalemate}\n",
-         RESULT_STALEMATE},
-        {"1r4k1/8/8/8/8/8/8/K7 w - - 99 80",
-         {},
-         true,
-         "move a1a2\n1/2-1/2 {Kelvorante saw Draw by 50 move rule}\n",
-         RESULT_FIFTY},
-        {"1r4k1/8/8/8/8/8/K7/8 b - - 0 1",
-         {"g8h8", "a2a1", "h8g8", "a1a2", "g8h8", "a2a1", "h8g8"},
-         true,
-         "move a1a2\n1/2-1/2 {Kelvorante saw Draw by repetition}\n",
-         RESULT_NONE},
-        {"rnb1kbnr/pppp1ppp/8/4p3/6Pq/5P2/PPPPP2P/RNBQKBNR w KQkq - 1 3",
-         {},
-         true,
-         "resign\n",
-         RESULT_NONE},
-    };
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    set_input_descriptor(fds[0]); // nothing is ever waiting
-    for (const Case& c : cases) {
-        ASSERT_TRUE(reset_engine(c.fen));
-        for (const char* m : c.moves) ASSERT_TRUE(play(m));
-        game.may_resign = c.may_resign;
-        search_state.limits = depth_limits(6);
-        const GameSnapshot before = take_snapshot();
-        const Decision d = think(game.position);
-        EXPECT_EQ(xboard_words(d), c.out) << c.fen;
-        EXPECT_EQ(game.state.result, c.result) << c.fen;
-        EXPECT_TRUE(d.verdict == Verdict::PLAY || compare_snapshot(before).empty())
-            << c.fen << ": nothing is played";
-    }
-    set_input_descriptor(0);
-    close(fds[0]);
-    close(fds[1]);
-    reset_engine(start_fen);
-}
 
 int ponder_polls = 0;
 bool stop_after_three_polls() { return ++ponder_polls >= 3; }
