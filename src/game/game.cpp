@@ -6,6 +6,7 @@
 #include "board/make_move.h"
 #include "board/setup.h"
 #include "eval/eval_cache.h"
+#include "movegen/movegen.h"
 #include "search/ordering.h"
 #include "search/search_state.h"
 #include "search/tt.h"
@@ -50,6 +51,10 @@ bool new_game(const char* fen) {
     search_state.allotment_ms = 0;
     clear_cutoff_stats();
     return true;
+}
+
+bool fifty_move_claim(Position& pos) {
+    return pos.fifty > 100 && !(pos.checkers && no_legal_move(pos));
 }
 
 bool take_back(Position& pos, int plies) {

@@ -52,6 +52,10 @@ extern Game game;
 // changes.
 bool new_game(const char* fen);
 
+// Whether the side to move may claim a draw by the fifty-move rule: more than a hundred
+// half-moves without a capture or a pawn move, and not mated (a mate ends the game first).
+bool fifty_move_claim(Position& pos);
+
 // Takes back the last plies of the game when that many were played since the set-up;
 // false (and nothing changes) otherwise.
 bool take_back(Position& pos, int plies);

@@ -104,14 +104,20 @@ Decision play_decided_move(Position& pos, Move move, int32_t score, bool from_bo
     Decision d{Verdict::PLAY, GameEnd::NONE, move, MOVE_NONE, score, from_book, false};
     if (search_state.ponder_move != MOVE_NONE && is_legal_move(pos, search_state.ponder_move))
         d.ponder_move = search_state.ponder_move;
-    if (is_repetition(pos, 0)) {
+    // A mate ends the game even on the move that reaches the fiftieth without a capture or
+    // a pawn move.
+    const bool no_reply = no_legal_move(pos);
+    if (no_reply && pos.checkers) {
+        g.result = RESULT_MATE;
+        d.end = GameEnd::MATE;
+    } else if (is_repetition(pos, 0)) {
         d.end = GameEnd::REPETITION;
     } else if (pos.fifty >= 100) {
         g.result = RESULT_FIFTY;
         d.end = GameEnd::FIFTY;
-    } else if (no_legal_move(pos)) {
-        g.result = pos.checkers ? RESULT_MATE : RESULT_STALEMATE;
-        d.end = end_of_result(g.result);
+    } else if (no_reply) {
+        g.result = RESULT_STALEMATE;
+        d.end = GameEnd::STALEMATE;
     } else {
         d.ponder_next = g.ponder_enabled && !g.book.in_use;
     }

@@ -187,21 +187,26 @@ void restrict_root(Position& pos, const GoRequest& g) {
     }
 }
 
-// "bestmove" for the decision, followed by the result line when the move ended the game.
-// The interface owns the position and sends the engine's move back with its next
-// "position", so the move is taken back once it has been announced.
+// A result line is no UCI: interfaces pass it on as an "info string", which must come
+// before the "bestmove" that ends the search.
+void say_result(const char* line) {
+    send("info string %.*s\n", static_cast<int>(std::strlen(line)) - 1, line);
+}
+
+// "bestmove" for the decision, after the result when the move ends the game. The interface
+// owns the position and sends the engine's move back with its next "position", so the move
+// is taken back once it has been announced.
 void announce(const Decision& d, Position& pos) {
     switch (d.verdict) {
     case Verdict::SILENT: return;
     case Verdict::RESIGN: send("bestmove 0000\n"); return;
     case Verdict::GAME_OVER:
-        if (d.end == GameEnd::MATE)
-            send("bestmove 0000\n");
-        else
-            send("%s", end_after_move_line(d.end, 0));
+        if (d.end != GameEnd::MATE) say_result(end_after_move_line(d.end, 0));
+        send("bestmove 0000\n");
         return;
     case Verdict::PLAY: break;
     }
+    if (d.end != GameEnd::NONE) say_result(end_after_move_line(d.end, static_cast<int>(pos.side)));
     char text[6], reply[6];
     move_to_full_text(d.move, text);
     if (uci_options.ponder && d.ponder_move != MOVE_NONE) {
@@ -210,7 +215,6 @@ void announce(const Decision& d, Position& pos) {
     } else {
         send("bestmove %s\n", text);
     }
-    if (d.end != GameEnd::NONE) send("%s", end_after_move_line(d.end, static_cast<int>(pos.side)));
     take_back(pos, 1);
 }
 
@@ -271,7 +275,7 @@ bool uci_go(char* args) {
     session.open_after_hit = !g.has_time[us] && !g.has_movetime;
     search_state.limits.untimed = g.infinite || g.ponder || session.open_after_hit;
 
-    if (pos.fifty > 100) send("%s", FIFTY_MOVE_LINE);
+    if (fifty_move_claim(pos)) say_result(FIFTY_MOVE_LINE);
     if (pos.ply >= static_cast<uint32_t>(GAME_PLY_LIMIT) || no_legal_move(pos)) {
         if (pos.ply >= static_cast<uint32_t>(GAME_PLY_LIMIT))
             uci_say("the game is longer than the engine can follow");

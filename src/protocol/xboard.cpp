@@ -418,7 +418,7 @@ void xboard_opponent_move(Position& pos, const char* word, bool force) {
     game.state.pondering = false;
     // In force mode the engine plays neither side and claims nothing.
     if (force) return;
-    if (pos.fifty > 100) {
+    if (fifty_move_claim(pos)) {
         send("%s", FIFTY_MOVE_LINE);
         return;
     }

@@ -52,9 +52,12 @@ void perft_command(const char* arg) {
     if (aborted) return;
     const uint32_t elapsed = tick_ms() - start;
     search_state.nodes = static_cast<uint32_t>(count);
-    send("%llu moves in %d milliseconds\naverage: %f moves/sec\n",
-         static_cast<unsigned long long>(count), static_cast<int>(elapsed),
-         static_cast<double>(count) / static_cast<double>(elapsed) * 1000.0);
+    send("%llu moves in %d milliseconds\n", static_cast<unsigned long long>(count),
+         static_cast<int>(elapsed));
+    // A count too quick to time has no rate.
+    if (elapsed > 0)
+        send("average: %f moves/sec\n",
+             static_cast<double>(count) / static_cast<double>(elapsed) * 1000.0);
 }
 
 void load_command(const char* name) {
@@ -99,6 +102,8 @@ void print_help() {
          "perft <d>        Compute perft at depth d\n"
          "remove           Undo last two plies\n"
          "eval             Static evaluation\n"
+         "xboard           Speak the XBoard/CECP protocol from now on\n"
+         "uci              Speak the UCI protocol from now on\n"
          "quit             Exit program\n"
          "\n");
 }
@@ -116,7 +121,7 @@ void console_user_move(Position& pos, const char* word) {
     }
     Undo undo;
     make_move(pos, move, undo);
-    if (pos.fifty > 100) {
+    if (fifty_move_claim(pos)) {
         send("%s", FIFTY_MOVE_LINE);
         return;
     }
