@@ -31,15 +31,14 @@ def data(text):
     with +, repeated with * N, and random(N, SEED) for N bytes of every value."""
 
     def value(node):
-        if isinstance(node, ast.Constant) and isinstance(node.value, str):
-            return node.value.encode("latin-1")
-        if isinstance(node, ast.Constant) and isinstance(node.value, int):
-            return node.value
-        if isinstance(node, ast.BinOp) and isinstance(node.op, (ast.Add, ast.Mult)):
-            left, right = value(node.left), value(node.right)
-            return left + right if isinstance(node.op, ast.Add) else left * right
+        if isinstance(node, ast.Constant) and isinstance(node.value, (str, int)):
+            return node.value.encode("latin-1") if isinstance(node.value, str) else node.value
+        if isinstance(node, ast.BinOp) and isinstance(node.op, ast.Add):
+            return value(node.left) + value(node.right)
+        if isinstance(node, ast.BinOp) and isinstance(node.op, ast.Mult):
+            return value(node.left) * value(node.right)
         if isinstance(node, ast.Call) and getattr(node.func, "id", "") == "random":
-            count, seed = (value(arg) for arg in node.args)
+            count, seed = map(value, node.args)
             out = bytearray()
             for _ in range(count):
                 seed = (seed * 1103515245 + 12345) & 0xFFFFFFFF
@@ -50,66 +49,65 @@ def data(text):
     return value(ast.parse(text, mode="eval").body)
 
 
-class Rules:
-    """Debian's stockfish as an independent judge: "go perft 1" lists the legal moves."""
+judge = None  # Debian's stockfish, started when a move is first checked
 
-    def __init__(self):
+
+def legal_moves(position):
+    """The legal moves of a position in UCI form, as stockfish's "go perft 1" lists them."""
+    global judge
+    if judge is None:
+        if not os.access(STOCKFISH, os.X_OK):
+            raise Failure(STOCKFISH + " is needed to check moves (apt-get install stockfish)")
+        judge = subprocess.Popen([STOCKFISH], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                 text=True)
+    judge.stdin.write("position %s\ngo perft 1\n" % position)
+    judge.stdin.flush()
+    moves = []
+    for line in judge.stdout:
+        if line.startswith("Nodes searched"):
+            return moves
+        moves += re.findall(r"^([a-h][1-8][a-h][1-8][qrbn]?): \d+$", line)
+    raise Failure("stockfish ended without listing the moves")
+
+
+class Dialogue:
+    def __init__(self, binary, path):
+        self.binary, self.path = os.path.abspath(binary), path
+        self.work = tempfile.mkdtemp(prefix="kelvorante-dialogue-")
         self.proc = None
+        self.pending, self.at_end, self.lines = b"", False, []  # the engine's output
+        self.groups, self.forbidden = (), []  # what the last regex captured; @forbid
+        self.base, self.moves = "startpos", []  # the position the transcript follows
+        self.ended = False  # the exit has been checked
 
-    def legal_moves(self, position):
+    def engine(self):
         if self.proc is None:
-            if not os.access(STOCKFISH, os.X_OK):
-                raise Failure(STOCKFISH + " is needed to check moves (apt-get install stockfish)")
-            self.proc = subprocess.Popen([STOCKFISH], stdin=subprocess.PIPE,
-                                         stdout=subprocess.PIPE, text=True)
-        self.proc.stdin.write("position %s\ngo perft 1\n" % position)
-        self.proc.stdin.flush()
-        moves = []
-        for line in self.proc.stdout:
-            if line.startswith("Nodes searched"):
-                return moves
-            found = re.match(r"([a-h][1-8][a-h][1-8][qrbn]?): \d+$", line)
-            if found:
-                moves.append(found.group(1))
-        raise Failure("stockfish ended without listing the moves")
-
-    def close(self):
-        if self.proc:
-            self.proc.stdin.close()
-            self.proc.wait()
-
-
-class Engine:
-    """The engine's process: lines to its input, lines read from its output."""
-
-    def __init__(self, binary, cwd):
-        self.proc = subprocess.Popen([binary], cwd=cwd, stdin=subprocess.PIPE,
-                                     stdout=subprocess.PIPE)
-        os.set_blocking(self.proc.stdin.fileno(), False)
-        self.pending = b""
-        self.at_end = False  # the engine's output has ended
-        self.lines = []
+            self.proc = subprocess.Popen([self.binary], cwd=self.work, stdin=subprocess.PIPE,
+                                         stdout=subprocess.PIPE)
+            os.set_blocking(self.proc.stdin.fileno(), False)
+        return self.proc
 
     def read_some(self, timeout):
-        ready, _, _ = select.select([self.proc.stdout], [], [], max(timeout, 0))
-        if ready:
-            chunk = os.read(self.proc.stdout.fileno(), 65536)
-            self.pending += chunk
-            self.at_end = not chunk
-        return bool(ready)
+        """Reads what the engine has printed; False when nothing came within timeout."""
+        out = self.engine().stdout
+        if out.closed or self.at_end or not select.select([out], [], [], max(timeout, 0))[0]:
+            return False
+        chunk = os.read(out.fileno(), 65536)
+        self.pending += chunk
+        self.at_end = not chunk
+        return True
 
     def send(self, payload):
-        if self.proc.stdin.closed:
+        stdin = self.engine().stdin
+        if stdin.closed:
             raise Failure("the engine's input is closed")
         deadline = time.monotonic() + PATIENCE
         while payload:
-            readers = [] if self.proc.stdout.closed or self.at_end else [self.proc.stdout]
-            ready, writable, _ = select.select(readers, [self.proc.stdin], [], PATIENCE)
-            if ready:  # what the engine prints meanwhile, so that it never blocks
-                self.read_some(0)
-            if writable:
+            # What the engine prints meanwhile is read, so that it never blocks on it.
+            self.read_some(0)
+            if select.select([], [stdin], [], 0.05)[1]:
                 try:
-                    payload = payload[os.write(self.proc.stdin.fileno(), payload):]
+                    payload = payload[os.write(stdin.fileno(), payload):]
                 except BlockingIOError:
                     pass
                 except BrokenPipeError:
@@ -117,70 +115,20 @@ class Engine:
             if time.monotonic() > deadline:
                 raise Failure("the engine took no input for %d seconds" % PATIENCE)
 
-    def next_line(self):
-        """The next line of output; None when the output has ended."""
+    def line(self):
+        """The engine's next line, checked against @forbid; None when its output has ended."""
         deadline = time.monotonic() + PATIENCE
         while b"\n" not in self.pending and not self.at_end:
             if not self.read_some(deadline - time.monotonic()):
                 raise Failure("no line came within %d seconds" % PATIENCE)
-        if b"\n" not in self.pending and not self.pending:
+        if not self.pending:
             return None
-        line, _, self.pending = self.pending.partition(b"\n")
-        self.lines.append(line.decode("latin-1"))
-        return self.lines[-1]
-
-    def stop(self):
-        if self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
-
-
-class Dialogue:
-    def __init__(self, binary, path):
-        self.binary, self.path = binary, path
-        self.work = tempfile.mkdtemp(prefix="kelvorante-dialogue-")
-        self.engine = None
-        self.rules = Rules()
-        self.groups = ()  # what the last pattern captured
-        self.forbidden = []
-        self.position = ("startpos", [])
-        self.ended = False  # the exit has been checked
-
-    # --- the position the engine is in, as the transcript states it
-    def position_text(self, moves=None):
-        base, played = self.position
-        moves = played if moves is None else moves
-        return base + (" moves " + " ".join(moves) if moves else "")
-
-    def check_moves(self, words, keep):
-        moves = list(self.position[1])
-        for move in words:
-            legal = self.rules.legal_moves(self.position_text(moves))
-            if move not in legal:
-                raise Failure("%s is not legal in position %s (legal: %s)"
-                              % (move, self.position_text(moves), " ".join(legal) or "none"))
-            moves.append(move)
-        if keep:
-            self.position = (self.position[0], moves)
-
-    def substitute(self, text):
-        def group(found):
-            if found.group(1) == "position":
-                return self.position_text()
-            index = int(found.group(1))
-            if index > len(self.groups) or self.groups[index - 1] is None:
-                raise Failure("the last pattern captured no group %d" % index)
-            return self.groups[index - 1]
-
-        return re.sub(r"\$(\d|position)", group, text)
-
-    # --- lines read from the engine
-    def line(self):
-        text = self.started().next_line()
+        text, _, self.pending = self.pending.partition(b"\n")
+        self.lines.append(text.decode("latin-1"))
         for pattern in self.forbidden:
-            if text is not None and re.search(pattern, text):
-                raise Failure("a line that may not come now: " + text)
-        return text
+            if re.search(pattern, self.lines[-1]):
+                raise Failure("a line that may not come now: " + self.lines[-1])
+        return self.lines[-1]
 
     def expect(self, kind, wanted):
         while True:
@@ -195,53 +143,69 @@ class Dialogue:
                 raise Failure("expected: %s\n     got: %s" % (wanted, text))
 
     def exit(self, status, seconds):
-        engine = self.started()
-        deadline = time.monotonic() + seconds
-        while not engine.proc.stdout.closed and not engine.at_end:
-            if engine.read_some(deadline - time.monotonic()):
-                while b"\n" in engine.pending or (engine.at_end and engine.pending):
-                    self.line()
-            elif time.monotonic() >= deadline:
+        proc, deadline = self.engine(), time.monotonic() + seconds
+        while not proc.stdout.closed and not self.at_end:
+            if time.monotonic() >= deadline:
                 raise Failure("the engine still runs after %s seconds" % seconds)
+            if self.read_some(deadline - time.monotonic()):
+                while b"\n" in self.pending or (self.at_end and self.pending):
+                    self.line()
         try:
-            code = engine.proc.wait(max(deadline - time.monotonic(), 0.1))
+            code = proc.wait(max(deadline - time.monotonic(), 0.1))
         except subprocess.TimeoutExpired:
             raise Failure("the engine still runs after %s seconds" % seconds)
         self.ended = True
         if code != status:
             raise Failure("exit status %d, expected %d" % (code, status))
 
-    def started(self):
-        if self.engine is None:
-            self.engine = Engine(self.binary, self.work)
-        return self.engine
+    def position(self, moves):
+        return self.base + (" moves " + " ".join(moves) if moves else "")
 
-    # --- one transcript line
+    def substitute(self, text):
+        def group(found):
+            if found.group(1) == "position":
+                return self.position(self.moves)
+            index = int(found.group(1))
+            if index > len(self.groups) or self.groups[index - 1] is None:
+                raise Failure("the last pattern captured no group %d" % index)
+            return self.groups[index - 1]
+
+        return re.sub(r"\$(\d|position)", group, text)
+
+    def check_moves(self, words, keep):
+        moves = list(self.moves)
+        for move in words:
+            legal = legal_moves(self.position(moves))
+            if move not in legal:
+                raise Failure("%s is not legal in position %s (legal: %s)"
+                              % (move, self.position(moves), " ".join(legal) or "none"))
+            moves.append(move)
+        if keep:
+            self.moves = moves
+
     def step(self, line):
         word, _, rest = line.partition(" ")
-        file_path = os.path.join(self.work, rest.split(" ")[0])
+        name, _, value = rest.partition(" ")
         if word == ">":
-            self.started().send(self.substitute(rest).encode("latin-1") + b"\n")
+            self.send(self.substitute(rest).encode("latin-1") + b"\n")
         elif word in ("<", "<<", "<~", "<<~"):
             self.expect(word, rest)
         elif word == "@send":
-            self.started().send(data(rest))
+            self.send(data(rest))
         elif word == "@file":
-            with open(file_path, "wb") as f:
-                f.write(data(rest.partition(" ")[2]))
+            with open(os.path.join(self.work, name), "wb") as f:
+                f.write(data(value))
         elif word == "@expect-file":
-            with open(file_path, "rb") as f:
-                if f.read() != data(rest.partition(" ")[2]):
+            with open(os.path.join(self.work, name), "rb") as f:
+                if f.read() != data(value):
                     raise Failure("the file holds something else")
         elif word == "@copy":
-            source, target = rest.split()
-            shutil.copyfile(os.path.join(ROOT, source), os.path.join(self.work, target))
+            shutil.copyfile(os.path.join(ROOT, name), os.path.join(self.work, value))
         elif word == "@mkdir":
-            os.mkdir(file_path)
+            os.mkdir(os.path.join(self.work, name))
         elif word == "@position":
-            words = rest.split()
-            cut = words.index("moves") if "moves" in words else len(words)
-            self.position = (" ".join(words[:cut]), words[cut + 1:])
+            self.base, _, moves = rest.partition(" moves ")
+            self.moves = moves.split()
         elif word in ("@legal", "@play"):
             self.check_moves(self.substitute(rest).split(), keep=word == "@play")
         elif word == "@forbid":
@@ -249,18 +213,15 @@ class Dialogue:
         elif word == "@allow":
             self.forbidden = [p for p in self.forbidden if rest and p != rest]
         elif word == "@close-input":
-            self.started().proc.stdin.close()
+            self.engine().stdin.close()
         elif word == "@close-output":
-            self.started().proc.stdout.close()
+            self.engine().stdout.close()
         elif word == "@eof":
             text = self.line()
             if text is not None:
                 raise Failure("expected the end of the output, got: " + text)
-        elif word == "@exit":
-            found = re.fullmatch(r"(\d+) within (\d+)", rest)
-            if not found:
-                raise Failure("@exit STATUS within SECONDS")
-            self.exit(int(found.group(1)), int(found.group(2)))
+        elif word == "@exit" and re.fullmatch(r"\d+ within \d+", rest):
+            self.exit(int(name), int(rest.split()[-1]))
         else:
             raise Failure("unknown line: " + line)
 
@@ -268,37 +229,31 @@ class Dialogue:
         number = 0
         try:
             with open(self.path, encoding="utf-8") as f:
-                for number, raw in enumerate(f, 1):
-                    line = raw.rstrip("\n")
+                for number, line in enumerate(f, 1):
                     if line.strip() and not line.startswith("#"):
-                        self.step(line)
+                        self.step(line.rstrip("\n"))
             number += 1
             if not self.ended:  # the interface goes away: the engine must end at once
-                if not self.started().proc.stdin.closed:
-                    self.engine.proc.stdin.close()
+                if not self.engine().stdin.closed:
+                    self.proc.stdin.close()
                 self.exit(0, PATIENCE)
             return True
         except Failure as failure:
             print("%s:%d: %s" % (self.path, number, failure))
-            if self.engine:
-                print("the last lines the engine printed:")
-                for text in self.engine.lines[-20:]:
-                    print("    | " + text)
+            print("the last lines the engine printed:")
+            for text in self.lines[-20:]:
+                print("    | " + text)
             return False
         finally:
-            if self.engine:
-                self.engine.stop()
-            self.rules.close()
+            if self.proc and self.proc.poll() is None:
+                self.proc.kill()
+                self.proc.wait()
             shutil.rmtree(self.work, ignore_errors=True)
 
 
-def main():
+if __name__ == "__main__":
     if len(sys.argv) < 3:
         sys.exit(__doc__)
     failed = [path for path in sys.argv[2:] if not Dialogue(sys.argv[1], path).run()]
     print("%d of %d transcripts passed" % (len(sys.argv) - 2 - len(failed), len(sys.argv) - 2))
     sys.exit(1 if failed else 0)
-
-
-if __name__ == "__main__":
-    main()

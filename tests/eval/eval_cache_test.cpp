@@ -6,7 +6,7 @@
 
 #include "board/slot_log.h"
 #include "eval/eval_cache.h"
-#include "test_position.h"
+#include "helpers.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "eval/eval_cache.h"
 #include "eval/evaluate.h"
 #include "eval/terms.h"
-#include "test_position.h"
+#include "helpers.h"
 
 namespace {
 Position& pos = game.position;
@@ -64,8 +64,4 @@ TEST(EvalDriver, Caches) {
     ASSERT_TRUE(setup("4k3/8/8/8/8/8/P7/4K3 w - - 0 1"));
     EXPECT_EQ(eval_endgame(pos), -14);
     EXPECT_EQ(eval_middlegame(pos), -14);
-    uint64_t passed;
-    int32_t score = 0;
-    EXPECT_TRUE(pawn_cache_probe(pos, score, passed) && score == -14);
-    EXPECT_EQ(passed, 1ull << (sq64(make_square(0, 1)) - PASSED_FIRST_SQ64)) << "a2 is passed";
 }

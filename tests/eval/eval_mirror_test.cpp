@@ -11,7 +11,7 @@
 #include "board/position.h"
 #include "eval/evaluate.h"
 #include "eval/terms.h"
-#include "test_position.h"
+#include "helpers.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "board/position.h"
 #include "eval/terms.h"
-#include "test_position.h"
+#include "helpers.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Opening book files: any bytes as "book.obk" in the working directory, loaded and probed
-// as the think driver does, from the start position and after moves off the book. An
+// as the think driver does, from the start position and after a move off the book. An
 // answer must be a legal move of the position, and probing must not change the position.
 #include "fuzz_support.h"
 #include "movegen/notation.h"
@@ -7,14 +7,6 @@
 namespace {
 
 Position before;
-
-bool in_legal_list(Position& pos, Move move) {
-    ScoredMove list[MAX_MOVES];
-    ScoredMove* end = gen_legal(pos, list);
-    for (ScoredMove* m = list; m != end; ++m)
-        if (m->move == move) return true;
-    return false;
-}
 
 void play(Position& pos, Move move) {
     char text[6];
@@ -24,43 +16,34 @@ void play(Position& pos, Move move) {
     make_move(pos, move, undo);
 }
 
-// A new game from the start position, as set-up leaves the book.
-void start_book_game(Position& pos) {
+// A new game from the start position as set-up leaves the book, the opponent's first
+// moves played, then the book's answers (for both sides) while it has them.
+void follow_book(int engine_side, const char* opening) {
+    Position& pos = game.position;
     setup_board(pos, start_fen);
     game.state.book = BookState{};
     game.state.book.in_use = 1;
     clear_book_line(game.state.book);
-}
-
-// Plays the book's answers (for both sides) while it has them.
-void follow_book(Position& pos) {
+    if (*opening) play(pos, text_to_move(pos, opening));
+    load_book(game.state.book, engine_side);
     for (int ply = 0; ply < BOOK_PLIES + 2 && game.state.book.in_use; ++ply) {
         std::memcpy(static_cast<void*>(&before), &pos, POSITION_BOARD_BYTES);
         ScoredMove out{};
         const bool found = probe_book(game.state.book, pos, out);
         fuzz::check(std::memcmp(&before, &pos, POSITION_BOARD_BYTES) == 0,
                     "probe_book changes the position");
-        if (!found) {
-            fuzz::check(game.state.book.in_use == 0, "a book without an answer stays on");
-            return;
-        }
-        fuzz::check(is_legal_move(pos, out.move), "the book answers an illegal move");
-        fuzz::check(in_legal_list(pos, out.move), "the book answers a move gen_legal lacks");
+        fuzz::check(found || !game.state.book.in_use, "a book without an answer stays on");
+        if (!found) return;
+        ScoredMove list[MAX_MOVES];
+        ScoredMove* end = gen_legal(pos, list);
+        fuzz::check(is_legal_move(pos, out.move) && std::find_if(list, end,
+                                                                 [&](const ScoredMove& m) {
+                                                                     return m.move == out.move;
+                                                                 }) != end,
+                    "the book answers a move gen_legal lacks");
         play(pos, out.move);
         fuzz::check(pos_ok(pos), "pos_ok after a book move");
     }
-}
-
-// The first legal move whose text is this, or none.
-Move legal_move_named(Position& pos, const char* text) {
-    ScoredMove list[MAX_MOVES];
-    ScoredMove* end = gen_legal(pos, list);
-    char name[6];
-    for (ScoredMove* m = list; m != end; ++m) {
-        move_to_text(m->move, name);
-        if (!std::strncmp(name, text, 4)) return m->move;
-    }
-    return MOVE_NONE;
 }
 
 } // namespace
@@ -68,20 +51,10 @@ Move legal_move_named(Position& pos, const char* text) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static bool started = (fuzz::start_process(), true);
     (void)started;
-    if (size > fuzz::MAX_INPUT) size = fuzz::MAX_INPUT;
     c_srand(12345);
-    fuzz::write_file("book.obk", reinterpret_cast<const char*>(data), size);
-    Position& pos = game.position;
-
-    // The engine plays White: the book answers from the start position.
-    start_book_game(pos);
-    load_book(game.state.book, WHITE);
-    follow_book(pos);
-
-    // The engine plays Black after an opponent's first move, which the book may not hold.
-    start_book_game(pos);
-    play(pos, legal_move_named(pos, "e2e4"));
-    load_book(game.state.book, BLACK);
-    follow_book(pos);
+    fuzz::write_file("book.obk",
+                     {reinterpret_cast<const char*>(data), std::min(size, fuzz::MAX_INPUT)});
+    follow_book(WHITE, "");     // the book answers from the start position
+    follow_book(BLACK, "e2e4"); // after an opponent's move the book may not hold
     return 0;
 }

@@ -23,9 +23,10 @@ constexpr size_t LINE_SIZE = 256;
 // Deeper counts take longer than an input may; the command itself is the same.
 constexpr int PERFT_DEPTH_LIMIT = 3;
 
+enum class Dialect { CONSOLE, XBOARD, UCI };
 char line[UCI_LINE_SIZE];
 
-// The start of each line of text that begins with word.
+// Calls check with the rest of each line of text that begins with word; returns how many.
 template <typename Check> int each_line_starting(const char* text, const char* word, Check check) {
     int count = 0;
     const size_t n = std::strlen(word);
@@ -37,12 +38,10 @@ template <typename Check> int each_line_starting(const char* text, const char* w
 // Console and XBoard: at most one engine move per line, the move left on the board.
 int check_moves(const char* text) {
     const int moves = each_line_starting(text, "move ", [](const char* rest) {
-        char announced[8] = {};
-        std::sscanf(rest, "%7s", announced);
         const Position& pos = game.position;
-        fuzz::check(pos.ply > game.position.history.setup_ply,
-                    "a move is announced and none is on the board");
-        char played[6];
+        fuzz::check(pos.ply > pos.history.setup_ply, "a move is announced and none is played");
+        char announced[8] = {}, played[6];
+        std::sscanf(rest, "%7s", announced);
         move_to_full_text(pos.history.entry[pos.ply - 1].move, played);
         fuzz::check(!std::strcmp(announced, played), "the move announced is not the move played");
     });
@@ -53,101 +52,95 @@ int check_moves(const char* text) {
 // UCI: each bestmove legal in the position searched, with a legal pondered reply.
 int check_answers(const char* text) {
     return each_line_starting(text, "bestmove ", [](const char* rest) {
-        char move_text[8] = {}, ponder_text[8] = {};
-        const int fields = std::sscanf(rest, "%7s ponder %7s", move_text, ponder_text);
+        char best[8] = {}, ponder[8] = {};
+        const int fields = std::sscanf(rest, "%7s ponder %7s", best, ponder);
         Position& pos = game.position;
-        if (!std::strcmp(move_text, "0000")) {
+        if (!std::strcmp(best, "0000")) {
             fuzz::check(pos.ply >= static_cast<uint32_t>(GAME_PLY_LIMIT) || no_legal_move(pos),
                         "bestmove 0000 with a legal move at hand");
             return;
         }
-        const Move move = parse_move(pos, move_text);
+        const Move move = parse_move(pos, best);
         fuzz::check(move != MOVE_NONE, "bestmove is not a legal move of the position searched");
-        if (fields == 2) {
-            Undo undo;
-            make_move(pos, move, undo);
-            const bool legal = parse_move(pos, ponder_text) != MOVE_NONE;
-            unmake_move(pos, move, undo);
-            fuzz::check(legal, "the pondered reply is not legal after the best move");
-        }
+        if (fields < 2) return;
+        Undo undo;
+        make_move(pos, move, undo);
+        const bool legal = parse_move(pos, ponder) != MOVE_NONE;
+        unmake_move(pos, move, undo);
+        fuzz::check(legal, "the pondered reply is not legal after the best move");
     });
 }
 
-// "perft <d>" with a depth above the limit becomes "perft <limit>"; any other line, a
-// malformed depth included, is passed on as it came.
-void limit_perft(char* text) {
-    char copy[LINE_SIZE];
-    std::snprintf(copy, sizeof copy, "%s", text);
-    char* cursor = copy;
-    const char* word = next_word(cursor);
-    if (!word || std::strcmp(word, "perft")) return;
-    const char* arg = next_word(cursor);
-    if (arg && std::atoi(arg) > PERFT_DEPTH_LIMIT)
+// One console line: "perft" deeper than the limit is cut to it, anything else goes as it came.
+bool console_line(char* text) {
+    char word[8];
+    int depth;
+    if (std::sscanf(text, " %7s %d", word, &depth) == 2 && !std::strcmp(word, "perft") &&
+        depth > PERFT_DEPTH_LIMIT)
         std::snprintf(text, LINE_SIZE, "perft %d", PERFT_DEPTH_LIMIT);
+    return console_command(text);
 }
 
-void xboard_dialogue() {
-    xboard_begin();
-    while (!output_closed()) {
-        if (xboard_analysis_due()) {
-            xboard_analyse();
-            fuzz::check_game();
-            fuzz::check(check_moves(fuzz::take_output()) == 0, "an analysis plays a move");
-            continue;
-        }
-        if (!read_line(line, LINE_SIZE)) break;
-        const bool go_on = xboard_command(line);
-        fuzz::check_game();
-        check_moves(fuzz::take_output());
-        if (!go_on) break;
-    }
-}
-
-void uci_dialogue() {
-    uci_begin();
-    fuzz::take_output();
-    while (!output_closed() && read_line(line, UCI_LINE_SIZE)) {
-        const bool go = first_word_is(line, "go", UCI_WORDS);
-        const bool go_on = uci_command(line);
-        fuzz::check_game();
-        const int answers = check_answers(fuzz::take_output());
-        if (go && go_on)
-            fuzz::check(answers == 1, "a go is not answered by exactly one bestmove");
-        else if (go)
-            fuzz::check(answers <= 1, "a go is answered by more than one bestmove");
-        else
-            fuzz::check(answers == 0, "a bestmove without a go");
-        if (!go_on) break;
-    }
+// Once per process, with files a dialogue may name: a short book, FEN files for the
+// console's "load", and the console's board log, which goes nowhere.
+void start() {
+    fuzz::start_process(false);
+    fuzz::write_file("book.obk", "14346444062571520532\n14346252\n133363431232\n1232\n");
+    fuzz::write_file("kiwipete.fen",
+                     "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1\n");
+    fuzz::write_file("ep.fen", "4k3/8/8/3pP3/8/8/8/4K3 w - d6 0 1\n");
+    fuzz::write_file("bad.fen", "not a position\n");
+    fuzz::write_file("empty.fen", "");
+    fuzz::check(symlink("/dev/null", "Kelvorante.log") == 0, "board log to /dev/null");
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static bool started =
-        (fuzz::start_process(false), fuzz::write_dialogue_files(), fuzz::capture_output(), true);
+    static bool started = (start(), true);
     (void)started;
     fuzz::restart_engine();
     const int fd = fuzz::feed_input(data, size);
     console_begin();
     fuzz::take_output();
     fuzz::check_game();
-    while (!output_closed() && read_line(line, LINE_SIZE)) {
+    Dialect dialect = Dialect::CONSOLE;
+    while (!output_closed()) {
+        if (dialect == Dialect::XBOARD && xboard_analysis_due()) {
+            xboard_analyse();
+            fuzz::check_game();
+            fuzz::check(check_moves(fuzz::take_output()) == 0, "an analysis plays a move");
+            continue;
+        }
+        if (!read_line(line, dialect == Dialect::UCI ? UCI_LINE_SIZE : LINE_SIZE)) break;
         // The console hands the rest of the input over for good, as it does in the process.
-        if (first_word_is(line, "xboard")) {
-            xboard_dialogue();
-            break;
+        if (dialect == Dialect::CONSOLE && first_word_is(line, "xboard")) {
+            dialect = Dialect::XBOARD;
+            xboard_begin();
+            continue;
         }
-        if (first_word_is(line, "uci")) {
-            uci_dialogue();
-            break;
+        if (dialect == Dialect::CONSOLE && first_word_is(line, "uci")) {
+            dialect = Dialect::UCI;
+            uci_begin();
+            fuzz::take_output();
+            continue;
         }
-        limit_perft(line);
-        const bool go_on = console_command(line);
+        const bool go = dialect == Dialect::UCI && first_word_is(line, "go", UCI_WORDS);
+        const bool go_on = dialect == Dialect::CONSOLE  ? console_line(line)
+                           : dialect == Dialect::XBOARD ? xboard_command(line)
+                                                        : uci_command(line);
         fuzz::check_game();
-        check_moves(fuzz::take_output());
+        const char* out = fuzz::take_output();
+        if (dialect != Dialect::UCI) {
+            check_moves(out);
+        } else {
+            const int answers = check_answers(out);
+            fuzz::check(go ? answers == 1 || (!go_on && answers == 0) : answers == 0,
+                        "a go is not answered by exactly one bestmove, or another line is");
+        }
         if (!go_on) break;
     }
-    fuzz::end_input(fd);
+    set_input_descriptor(0);
+    close(fd);
     return 0;
 }

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "scratch_files.h"
+#include "helpers.h"
 
 namespace {
 

@@ -6,25 +6,17 @@
 #include <gtest/gtest.h>
 
 #include "board/make_move.h"
+#include "helpers.h"
+#include "io/platform.h"
 #include "movegen/attacks.h"
 #include "movegen/movegen.h"
-#include "io/platform.h"
 #include "movegen/notation.h"
-#include "test_position.h"
 
 namespace {
 
-std::vector<std::string> generate(ScoredMove* (*gen)(Position&, ScoredMove*)) {
-    ScoredMove list[MAX_MOVES];
-    ScoredMove* end = gen(game.position, list);
+std::vector<std::string> texts(const ScoredMove* begin, const ScoredMove* end) {
     std::vector<std::string> out;
-    for (ScoredMove* m = list; m != end; ++m) out.push_back(move_text(m->move));
-    return out;
-}
-
-std::vector<Move> words(const ScoredMove* begin, const ScoredMove* end) {
-    std::vector<Move> out;
-    for (const ScoredMove* m = begin; m != end; ++m) out.push_back(m->move);
+    for (const ScoredMove* m = begin; m != end; ++m) out.push_back(move_text(m->move));
     return out;
 }
 
@@ -34,25 +26,18 @@ TEST(MoveGen, PromotionsQueenRookBishopKnight) {
     ASSERT_TRUE(setup("3r3k/4P3/8/8/8/8/8/K7 w - - 0 1"));
     const std::vector<std::string> expected{"e7e8q", "e7e8r", "e7e8b", "e7e8n",
                                             "e7d8q", "e7d8r", "e7d8b", "e7d8n"};
+    ScoredMove list[MAX_MOVES];
     std::vector<std::string> pawn;
-    for (const std::string& m : generate(gen_moves))
+    for (const std::string& m : texts(list, gen_moves(game.position, list)))
         if (m.rfind("e7", 0) == 0) pawn.push_back(m);
     EXPECT_EQ(pawn, expected);
-    EXPECT_EQ(generate(gen_captures), expected);
+    EXPECT_EQ(texts(list, gen_captures(game.position, list)), expected);
 }
 
 TEST(MoveGen, QueryServices) {
-    ASSERT_TRUE(setup("6rk/5Npp/8/8/8/8/8/6K1 b - - 0 1"));
-    EXPECT_TRUE(no_legal_move(game.position));
-    EXPECT_NE(game.position.checkers, 0u); // mate
-    ASSERT_TRUE(setup("7k/5Q2/6K1/8/8/8/8/8 b - - 0 1"));
-    EXPECT_TRUE(no_legal_move(game.position));
-    EXPECT_EQ(game.position.checkers, 0u); // stalemate
-
     // A typed move carries from, to and promotion only.
     ASSERT_TRUE(setup("3r2k1/4P3/8/8/8/8/8/R3K2R w KQ - 0 1"));
     Position& pos = game.position;
-    EXPECT_FALSE(no_legal_move(pos));
     EXPECT_FALSE(is_legal_move(pos, text_to_move(pos, "e7e8")));
     EXPECT_TRUE(is_legal_move(pos, text_to_move(pos, "e7e8n")));
     EXPECT_TRUE(is_legal_move(pos, make_move_word(SQ_E1, SQ_G1)));
@@ -74,25 +59,22 @@ TEST(MoveGen, CountAndCapturesAgreeWithTheFullList) {
     for (const std::string& fen : perft_suite_fens()) {
         ASSERT_TRUE(setup(fen));
         for (int round = 0; round < 4; ++round) {
-            std::vector<Move> moves;
-            std::vector<Undo> undos(120);
-            for (int ply = 0; ply < 120; ++ply) {
+            int plies = 0;
+            for (; plies < 120; ++plies) {
                 ScoredMove list[MAX_MOVES], scratch[MAX_MOVES];
                 ScoredMove* end = gen_legal(game.position, list);
-                ASSERT_EQ(count_legal(game.position, scratch), end - list) << fen << " " << ply;
+                ASSERT_EQ(count_legal(game.position, scratch), end - list) << fen;
                 if (!game.position.checkers) {
-                    std::vector<Move> expected;
+                    std::vector<std::string> expected;
                     for (ScoredMove* m = list; m != end; ++m)
-                        if (!move_is_quiet(m->move)) expected.push_back(m->move);
-                    ASSERT_EQ(words(scratch, gen_captures(game.position, scratch)), expected)
-                        << fen << " ply " << ply;
+                        if (!move_is_quiet(m->move)) expected.push_back(move_text(m->move));
+                    ASSERT_EQ(texts(scratch, gen_captures(game.position, scratch)), expected)
+                        << fen << " ply " << plies;
                 }
                 if (end == list) break;
-                const Move m = list[c_rand() % (end - list)].move;
-                make_move(game.position, m, undos[moves.size()]);
-                moves.push_back(m);
+                ASSERT_TRUE(play(move_text(list[c_rand() % (end - list)].move)));
             }
-            for (size_t i = moves.size(); i-- > 0;) unmake_move(game.position, moves[i], undos[i]);
+            ASSERT_TRUE(take_back(game.position, plies));
         }
     }
 }

@@ -7,9 +7,8 @@
 #include "movegen/movegen.h"
 #include "movegen/notation.h"
 #include "search/ordering.h"
-#include "search/search_helpers.h"
 #include "search/tt.h"
-#include "test_position.h"
+#include "helpers.h"
 
 namespace {
 

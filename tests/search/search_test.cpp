@@ -1,16 +1,12 @@
-// The search in this process: shortest mates, draws inside the tree, quiescence, the state
-// a search leaves behind (also when aborted or capped), and lines that run into the ply
-// limit.
-#include <algorithm>
-
+// The search in this process: draws inside the tree, quiescence, the state a search leaves
+// behind (also when aborted or capped), and lines that run into the ply limit.
 #include <gtest/gtest.h>
 
 #include "eval/evaluate.h"
 #include "search/front_end.h"
 #include "search/quiesce.h"
 #include "search/search.h"
-#include "search/search_helpers.h"
-#include "test_position.h"
+#include "helpers.h"
 
 namespace {
 
@@ -26,19 +22,19 @@ int qsearch(int ply) {
 int polls, stop_after;
 bool stopping_hook() { return ++polls >= stop_after; }
 
-TEST(Search, RootFindsEveryShortestMateAndLeavesTheGameAlone) {
-    const auto suite = load_mate_suite();
-    ASSERT_GE(suite.size(), 20u);
-    for (const MateCase& c : suite) {
-        ASSERT_TRUE(reset_engine(c.fen)) << c.fen;
-        const GameSnapshot before = take_snapshot();
-        const RootResult r = search_to_depth(30);
-        EXPECT_EQ(r.best_score, SCORE_MATE - (2 * c.moves - 1)) << c.fen;
-        EXPECT_NE(std::find(c.firsts.begin(), c.firsts.end(), move_text(r.best_move)),
-                  c.firsts.end())
-            << c.fen << " played " << move_text(r.best_move);
-        EXPECT_EQ(compare_snapshot(before), "") << c.fen;
-    }
+// A root search to the depth and node limits, stopped by the hook after stop_polls polls
+// (0: no hook); the first poll comes after first_poll nodes (0: when the search sets it).
+void search_stopped_after(int depth, uint32_t nodes, int stop_polls, uint32_t first_poll = 0) {
+    polls = 0, stop_after = stop_polls;
+    front_end.should_stop = stop_polls ? stopping_hook : nullptr;
+    search_state.limits = depth_limits(depth);
+    search_state.limits.nodes = nodes;
+    begin_search();
+    if (first_poll) search_state.poll_counter = POLL_INTERVAL - first_poll;
+    search_state.status = STATUS_RUNNING;
+    root_search(game.position);
+    search_state.status = STATUS_IDLE;
+    front_end.should_stop = nullptr;
 }
 
 TEST(Search, QuiescenceResolvesCapturesAndKnowsMateAndDeadDraws) {
@@ -74,29 +70,20 @@ TEST(Search, AbortedSearchesRestoreTheGameAndStillYieldAMove) {
         int depth;
         uint32_t nodes;
         int stop_after;      // 0: no stopping hook
-        uint32_t first_poll; // nodes before the first poll
+        uint32_t first_poll; // nodes before the first poll, 0 for the usual interval
     } cases[] = {
-        {"complete", 6, 0, 0, POLL_INTERVAL},
-        {"node limit", 30, 20000, 0, POLL_INTERVAL},
-        {"stop from the input poll", 30, 0, 3, POLL_INTERVAL},
+        {"complete", 6, 0, 0, 0},
+        {"node limit", 30, 20000, 0, 0},
+        {"stop from the input poll", 30, 0, 3, 0},
         {"stop at the very first node", 30, 0, 1, 1},
-        {"one-node limit", 30, 1, 0, POLL_INTERVAL},
+        {"one-node limit", 30, 1, 0, 0},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(reset_engine(start_fen));
         for (const char* m : {"e2e4", "e7e5", "g1f3", "b8c6", "f1c4", "g8f6"}) ASSERT_TRUE(play(m));
-        const GameSnapshot before = take_snapshot();
-        polls = 0, stop_after = c.stop_after;
-        front_end.should_stop = c.stop_after ? stopping_hook : nullptr;
-        search_state.limits = depth_limits(c.depth);
-        search_state.limits.nodes = c.nodes;
-        begin_search();
-        search_state.poll_counter = POLL_INTERVAL - c.first_poll;
-        search_state.status = STATUS_RUNNING;
-        root_search(game.position);
-        search_state.status = STATUS_IDLE;
-        front_end.should_stop = nullptr;
-        EXPECT_EQ(compare_snapshot(before), "") << c.what;
+        const GameCopy before;
+        search_stopped_after(c.depth, c.nodes, c.stop_after, c.first_poll);
+        EXPECT_EQ(before.changes(), "") << c.what;
         EXPECT_EQ(polls, c.stop_after) << c.what;
         EXPECT_NE(search_state.best_move, MOVE_NONE) << c.what;
         EXPECT_TRUE(play(move_text(search_state.best_move)))
@@ -112,15 +99,7 @@ TEST(Search, TheNodeCapBoundsEverySearchAndPollsTheInputOnce) {
     for (const auto& c : cases) {
         ASSERT_TRUE(reset_engine(start_fen));
         search_state.node_cap = c.cap;
-        search_state.limits = depth_limits(30);
-        search_state.limits.nodes = c.asked;
-        polls = 0, stop_after = 1000;
-        front_end.should_stop = stopping_hook;
-        begin_search();
-        search_state.status = STATUS_RUNNING;
-        root_search(game.position);
-        search_state.status = STATUS_IDLE;
-        front_end.should_stop = nullptr;
+        search_stopped_after(30, c.asked, 1000);
         search_state.node_cap = 0;
         EXPECT_EQ(search_state.limits.nodes, c.limit) << c.cap << " " << c.asked;
         EXPECT_EQ(search_state.nodes, c.limit) << c.cap << " " << c.asked;
@@ -132,12 +111,12 @@ TEST(Search, LinesRunningIntoThePlyLimitStayInsideTheTables) {
     const char* fen = "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 100";
     for (int ply = MAX_PLY - 6; ply < MAX_PLY; ++ply) {
         ASSERT_TRUE(reset_engine(fen));
-        const GameSnapshot before = take_snapshot();
+        const GameCopy before;
         search_state.status = STATUS_RUNNING;
         const int v = search(game.position, -SCORE_INFINITE, SCORE_INFINITE, 7, 1, area, ply, 0, 0);
         search_state.status = STATUS_IDLE;
         EXPECT_LT(std::abs(v), SCORE_INFINITE) << ply;
-        EXPECT_EQ(compare_snapshot(before), "") << ply;
+        EXPECT_EQ(before.changes(), "") << ply;
     }
 }
 

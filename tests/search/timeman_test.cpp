@@ -2,9 +2,8 @@
 // last-second stop, the fixed time per move, and the UCI clock plan with its hard stop.
 #include <gtest/gtest.h>
 
-#include "search/search_helpers.h"
 #include "search/timeman.h"
-#include "test_position.h"
+#include "helpers.h"
 
 namespace {
 
