@@ -187,13 +187,12 @@ void restrict_root(Position& pos, const GoRequest& g) {
     }
 }
 
-// A result line is no UCI: interfaces pass it on as an "info string", which must come
-// before the "bestmove" that ends the search.
+// A result line is no UCI: interfaces take it as an "info string".
 void say_result(const char* line) {
     send("info string %.*s\n", static_cast<int>(std::strlen(line)) - 1, line);
 }
 
-// "bestmove" for the decision, after the result when the move ends the game. The interface
+// "bestmove" for the decision, then the result when the move ends the game. The interface
 // owns the position and sends the engine's move back with its next "position", so the move
 // is taken back once it has been announced.
 void announce(const Decision& d, Position& pos) {
@@ -206,7 +205,6 @@ void announce(const Decision& d, Position& pos) {
         return;
     case Verdict::PLAY: break;
     }
-    if (d.end != GameEnd::NONE) say_result(end_after_move_line(d.end, static_cast<int>(pos.side)));
     char text[6], reply[6];
     move_to_full_text(d.move, text);
     if (uci_options.ponder && d.ponder_move != MOVE_NONE) {
@@ -215,6 +213,9 @@ void announce(const Decision& d, Position& pos) {
     } else {
         send("bestmove %s\n", text);
     }
+    // The result concerns the position after the move, so it follows the move: an
+    // interface that reads it as a claim judges it on that position.
+    if (d.end != GameEnd::NONE) say_result(end_after_move_line(d.end, static_cast<int>(pos.side)));
     take_back(pos, 1);
 }
 
