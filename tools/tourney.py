@@ -3,8 +3,11 @@
 
 A small match manager in the manner of a tournament GUI: it starts both engines as child
 processes, keeps their clocks itself, and takes the rules from Debian's stockfish, which it
-runs beside them as an independent checker (legal moves, check, the position's FEN). Every
-game is saved as PGN with the mover's clock after each move; a JSON summary goes beside it.
+runs beside them as an independent checker (legal moves, check, the position's FEN). Games
+are played at a clock ([MOVES/]BASE[+INC], sessions repeating), a fixed time a move (st=) or
+a fixed depth (depth=), from the start position, an opening line or a FEN/EPD position.
+Every game is saved as PGN with the mover's clock (or the move's time) after each move; a
+JSON summary goes beside it, and the closing tables give each engine's score and time use.
 
 Exit status: 0 when every game ended regularly, 1 when a game ended by an illegal move, a
 refused move, a time forfeit, a crash, a stall or a disconnect (or the clock rule of
@@ -207,8 +210,13 @@ class Oracle:
             if done(line):
                 return lines
 
-    def position(self, moves):
-        self.proc.send("position startpos moves " + " ".join(moves) if moves else "position startpos")
+    def _set(self, moves, fen):
+        start = f"position fen {fen}" if fen else "position startpos"
+        self.proc.send(start + " moves " + " ".join(moves) if moves else start)
+
+    def position(self, moves, fen=None):
+        """The position after the moves, from the FEN or from the start position."""
+        self._set(moves, fen)
         self.proc.send("go perft 1")
         legal = [l.split(":")[0] for l in self._until(lambda l: l.startswith("Nodes searched"))
                  if re.match(r"^[a-h][1-8][a-h][1-8][qrbn]?: \d+$", l)]
@@ -217,14 +225,19 @@ class Oracle:
         fen = next(l[5:].strip() for l in shown if l.startswith("Fen: "))
         return Position(legal, fen, bool(shown[-1][9:].strip()))
 
-    def plies_applied(self, moves):
+    def plies_applied(self, moves, fen=None):
         """How many of the moves stockfish accepted: it stops at the first illegal one,
-        and from the start position the FEN's move number and side count the plies."""
-        self.proc.send("position startpos moves " + " ".join(moves))
+        and the FEN's move number and side count the plies from where it started."""
+        self._set(moves, fen)
         self.proc.send("d")
-        fen = next(l[5:].split() for l in self._until(lambda l: l.startswith("Checkers:"))
-                   if l.startswith("Fen: "))
-        return 2 * (int(fen[5]) - 1) + (fen[1] == "b")
+        after = next(l[5:].split() for l in self._until(lambda l: l.startswith("Checkers:"))
+                     if l.startswith("Fen: "))
+        return ply_number(after) - (ply_number(fen.split()) if fen else 0)
+
+
+def ply_number(fields):
+    """Plies since the start of the game by a FEN's move number and side to move."""
+    return 2 * (int(fields[5]) - 1) + (fields[1] == "b")
 
 
 class Engine:
@@ -236,6 +249,15 @@ class Engine:
         self.proc, self.broken = None, False
         self.stats = {"games": 0, "wins": 0, "draws": 0, "losses": 0, "faults": 0,
                       "illegal_pv": 0, "mate_as_cp": 0, "false_claims": 0, "lowest_clock": None}
+        # How the engine used its time over all games; which figures apply depends on the control.
+        tc, use = args.tc, {"moves": 0, "thinking_seconds": 0.0, "average_move_seconds": None, "longest_move": None}
+        if tc.kind != "depth":
+            use.update(offered_seconds=0.0, share_used_percent=None, largest_fraction=None)
+        if tc.moves:
+            use["largest_fraction_before_control"] = None
+        if tc.kind == "clock" and tc.inc:
+            use["highest_clock_climb"] = None
+        self.stats["time_use"] = use
 
     def start(self):
         argv = [self.settings["cmd"]] + self.settings.get("args", [])
@@ -283,7 +305,8 @@ class UciEngine(Engine):
         for name, value in self.settings.get("options", {}).items():
             self.proc.send(f"setoption name {name} value {value}")
 
-    def new_game(self, tc):
+    def new_game(self, tc, fen):
+        self.fen = fen
         self.proc.send("ucinewgame")
         self.sync()
 
@@ -291,12 +314,18 @@ class UciEngine(Engine):
         self.proc.send("isready")
         self.wait_for(lambda l: l == "readyok", "readyok")
 
-    def request_move(self, moves, clocks, side, tc, deadline_after):
-        self.proc.send("position startpos moves " + " ".join(moves) if moves else "position startpos")
-        go = f"go wtime {int(clocks['w'] * 1000)} btime {int(clocks['b'] * 1000)}"
-        go += f" winc {int(tc.inc * 1000)} binc {int(tc.inc * 1000)}"
-        if tc.moves:
-            go += f" movestogo {tc.moves - (len(moves) // 2) % tc.moves}"
+    def request_move(self, moves, clocks, side, tc, deadline_after, to_go):
+        start = f"position fen {self.fen}" if self.fen else "position startpos"
+        self.proc.send(start + " moves " + " ".join(moves) if moves else start)
+        if tc.kind == "st":
+            go = f"go movetime {int(round(tc.st * 1000))}"
+        elif tc.kind == "depth":
+            go = f"go depth {tc.depth}"
+        else:
+            go = f"go wtime {int(clocks['w'] * 1000)} btime {int(clocks['b'] * 1000)}"
+            go += f" winc {int(tc.inc * 1000)} binc {int(tc.inc * 1000)}"
+            if to_go:
+                go += f" movestogo {to_go}"
         self.proc.send(go)
         sent = time.monotonic()
         pvs = []
@@ -349,6 +378,9 @@ class XboardEngine(Engine):
             self.label = self.proc.label = self.features["myname"]
         if self.args.bridge and self.features.get("ping") != "1":
             raise Refused("engine did not declare required feature: ping")
+        if self.args.fen_openings and self.features.get("setboard") != "1":
+            raise Refused(f"{self.label}: engine did not declare required feature: setboard "
+                          "(the openings give positions)")
 
     def handle(self, line):
         words = line.split()
@@ -365,13 +397,21 @@ class XboardEngine(Engine):
             self.proc.send(f"ping {self.ping}")
             self.wait_for(lambda l: l == f"pong {self.ping}", f"pong {self.ping}")
 
-    def new_game(self, tc):
+    def new_game(self, tc, fen):
         self.sent, self.forced, self.claims, self.resigned, self.game_ply = 0, True, [], False, 0
         self.ping = getattr(self, "ping", 0)
         self.proc.send("new")
-        base = int(round(tc.base))
-        self.proc.send(f"level {tc.moves} {base // 60}:{base % 60:02d} {tc.inc:g}"
-                       if base % 60 else f"level {tc.moves} {base // 60} {tc.inc:g}")
+        if fen:
+            self.proc.send("force")
+            self.proc.send(f"setboard {fen}")
+        if tc.kind == "st":
+            self.proc.send(f"st {tc.st:g}")
+        elif tc.kind == "depth":
+            self.proc.send(f"sd {tc.depth}")  # and no clock at all
+        else:
+            base = int(round(tc.base))
+            self.proc.send(f"level {tc.moves} {base // 60}:{base % 60:02d} {tc.inc:g}"
+                           if base % 60 else f"level {tc.moves} {base // 60} {tc.inc:g}")
         for command in ("post", "easy", "computer", "force"):
             self.proc.send(command)
         self.sync()
@@ -389,13 +429,15 @@ class XboardEngine(Engine):
             if line.startswith("move "):
                 raise EngineFault("illegal move", f"sent {line!r} when it was not on move")
 
-    def request_move(self, moves, clocks, side, tc, deadline_after):
+    def request_move(self, moves, clocks, side, tc, deadline_after, to_go):
         self._check_pending(moves)
         if self.resigned:
             return "resign", None, 0.0, []
-        own, other = clocks[side], clocks["b" if side == "w" else "w"]
-        timing = [f"time {int(own * 100)}", f"otim {int(other * 100)}"]
-        if self.features.get("time") == "0":
+        own, other = int(clocks[side] * 100), int(clocks["b" if side == "w" else "w"] * 100)
+        if tc.kind == "st":  # the time a move on both clocks, as GUIs send it with st
+            own = other = int(round(tc.st * 100))
+        timing = [f"time {own}", f"otim {other}"]
+        if self.features.get("time") == "0" or tc.kind == "depth":
             timing = []
         if self.args.bridge or self.forced:
             # Bridge style asks for every move with force, the moves, then go.
@@ -434,19 +476,46 @@ class XboardEngine(Engine):
             self.restart()
 
 class TimeControl:
-    """[MOVES/]BASE[+INC] in seconds: MOVES per session, BASE added per session, INC per move."""
+    """The control a game is played at, in one of three kinds:
+    clock: [MOVES/]BASE[+INC] in seconds, MOVES per session, BASE added per session, INC per move;
+    st:    st=SECONDS, a fixed time for every move (fractions allowed);
+    depth: depth=N, every move searched to N plies, without a clock."""
 
     def __init__(self, text):
-        m = re.fullmatch(r"(?:(\d+)/)?(\d+(?:\.\d+)?)(?:\+(\d+(?:\.\d+)?))?", text)
-        if not m:
-            raise argparse.ArgumentTypeError(f"time control {text!r} is not [MOVES/]BASE[+INC]")
-        self.moves, self.base, self.inc = int(m[1] or 0), float(m[2]), float(m[3] or 0)
-        self.text = (f"{self.moves}/" if self.moves else "") + f"{self.base:g}" + (f"+{self.inc:g}" if self.inc else "")
+        self.moves, self.base, self.inc, self.st, self.depth = 0, 0.0, 0.0, None, None
+        number = r"(\d+(?:\.\d*)?|\.\d+)"
+        if m := re.fullmatch(r"st=" + number, text):
+            self.kind, self.st = "st", float(m[1])
+            if self.st <= 0:
+                raise argparse.ArgumentTypeError(f"time control {text!r}: the time a move must be above 0")
+            self.text = f"st={self.st:g}"
+        elif m := re.fullmatch(r"depth=(\d+)", text):
+            self.kind, self.depth = "depth", int(m[1])
+            if self.depth <= 0:
+                raise argparse.ArgumentTypeError(f"time control {text!r}: the depth must be at least 1")
+            self.text = f"depth={self.depth}"
+        elif m := re.fullmatch(r"(?:(\d+)/)?" + number + r"(?:\+" + number + r")?", text):
+            self.kind = "clock"
+            self.moves, self.base, self.inc = int(m[1] or 0), float(m[2]), float(m[3] or 0)
+            self.text = (f"{self.moves}/" if self.moves else "") + f"{self.base:g}" + (f"+{self.inc:g}" if self.inc else "")
+        else:
+            raise argparse.ArgumentTypeError(f"time control {text!r} is not [MOVES/]BASE[+INC], st=SECONDS or depth=N")
+
+    def pgn_tag(self):
+        """The PGN TimeControl tag: one move per st seconds; '-' (none) for a fixed depth."""
+        return f"1/{self.st:g}" if self.kind == "st" else "-" if self.kind == "depth" else self.text
+
+    def start_clock(self):
+        """What each clock shows before a side's first move (st: before every move)."""
+        return self.st if self.kind == "st" else 0.0 if self.kind == "depth" else self.base
 
 
-def clock_text(seconds):
-    tenths = int(max(0.0, seconds) * 10)
-    return f"{tenths // 36000}:{tenths // 600 % 60:02d}:{tenths % 600 / 10:04.1f}"
+def clock_text(seconds, decimals=1):
+    """h:mm:ss.s, or with more decimals; cut, not rounded, as a clock shows it."""
+    units = int(max(0.0, seconds) * 10 ** decimals)
+    minute = 60 * 10 ** decimals
+    return (f"{units // (60 * minute)}:{units // minute % 60:02d}:"
+            f"{units % minute / 10 ** decimals:0{3 + decimals}.{decimals}f}")
 
 
 def san(move, before, after):
@@ -493,15 +562,20 @@ def game_end(pos, keys, plies, max_moves):
     return None
 
 
-def check_pv(engine, oracle, moves, pvs, game_no, mode):
+def check_pv(engine, oracle, fen, moves, pvs, game_no, mode):
     """Every word after 'pv' must continue the game legally: one oracle call per PV."""
     for line, pv in (pvs if mode == "all" else pvs[-1:]):
         if not pv:
             continue
-        applied = oracle.plies_applied(moves + pv) - len(moves)
+        applied = oracle.plies_applied(moves + pv, fen) - len(moves)
         if applied < len(pv):
             engine.warn("Illegal PV move", f"{pv[applied]} (game {game_no}, ply {len(moves) + 1}): {line}",
                         "illegal_pv")
+
+
+def higher(best, value, key):
+    """Whether value (a dict) beats best (a dict or None) by key."""
+    return best is None or value[key] > best[key]
 
 
 def play_game(game_no, white, black, opening, tc, oracle, args):
@@ -509,24 +583,33 @@ def play_game(game_no, white, black, opening, tc, oracle, args):
     for engine in (white, black):
         if engine.broken:
             engine.restart()
+    fen = opening.get("fen")
     moves, sans, comments = list(opening["moves"]), [], []
-    pos = oracle.position([])
+    pos = oracle.position([], fen)
     keys = [pos.repetition_key()]
     for i, move in enumerate(opening["moves"]):
-        after = oracle.position(opening["moves"][:i + 1])
+        after = oracle.position(opening["moves"][:i + 1], fen)
         sans.append(san(move, pos, after))
         comments.append(None)
         pos = after
         keys.append(pos.repetition_key())
-    clocks = {"w": tc.base, "b": tc.base}
+    clocks = {"w": tc.start_clock(), "b": tc.start_clock()}
     players = {"w": white, "b": black}
+    # Each side's time use over the game; the control is counted from the moves the manager
+    # asks for, not from the game's move number (an opening line or a FEN may come first).
+    # The time offered is what the clock held for the side's first move and what was added
+    # to it before a later one (not what came in after its last move).
+    use = {side: {"moves": 0, "thinking": 0.0, "offered": 0.0, "coming": tc.base if tc.kind == "clock" else 0.0,
+                  "sessions": 0, "longest": None, "largest": None, "before_control": None} for side in "wb"}
     record = {"round": game_no, "white": white.label, "black": black.label, "opening": opening["name"],
               "fault": None, "lowest_clock": {}, "clock_rule": {}}
+    if fen:
+        record["fen"] = fen
     ending, faulty = game_end(pos, keys, len(moves), args.max_moves), None
     try:
         for engine in (white, black):
             faulty = engine
-            engine.new_game(tc)
+            engine.new_game(tc, fen)
         faulty = None
     except EngineFault as fault:
         ending = (("0-1" if faulty is white else "1-0"), TERMINATION[fault.kind],
@@ -535,51 +618,89 @@ def play_game(game_no, white, black, opening, tc, oracle, args):
                            "dialogue": list(faulty.proc.recent)}
     while ending is None:
         side = pos.fen.split()[1]
-        engine = players[side]
+        engine, u = players[side], use[side]
         colour, loss = ("White", "0-1") if side == "w" else ("Black", "1-0")
-        move_no = len(moves) // 2 + 1
+        move_no = int(pos.fen.split()[5])
+        to_go = tc.moves - u["moves"] % tc.moves if tc.moves else None
+        before = clocks[side]
+        # How long the manager waits before a silence is a stall, and the most a move may take.
+        allowed = None if tc.kind == "depth" else before
+        deadline = args.grace if allowed is None else allowed + args.grace
         try:
-            kind, move, used, pvs = engine.request_move(moves, clocks, side, tc, clocks[side] + args.grace)
+            kind, move, used, pvs = engine.request_move(moves, clocks, side, tc, deadline, to_go)
             if kind == "resign":
                 ending = loss, "normal", f"{colour} resigns"
                 break
             move = move[:4] + move[4:].lower()  # a promotion letter in either case, as GUIs take it
-            if used > clocks[side] + args.time_margin:
-                raise EngineFault("time forfeit", f"took {used:.3f} s with {clocks[side]:.3f} s on its clock")
+            if allowed is not None and used > allowed + args.time_margin:
+                raise EngineFault("time forfeit", f"took {used:.3f} s with {allowed:.3f} s on its clock"
+                                  if tc.kind == "clock" else f"took {used:.3f} s of its {allowed:g} s a move")
             if move not in pos.legal:
                 raise EngineFault("illegal move", f"played {move!r} at move {move_no}")
         except EngineFault as fault:
             if fault.kind == "stall":
-                fault.detail = (f"no move within {clocks[side] + args.grace:.2f} s "
-                                f"({clocks[side]:.2f} s on its clock + {args.grace:g} s grace)")
+                fault.detail = (f"no move within {deadline:.2f} s ("
+                                + ("" if allowed is None else f"{allowed:.2f} s on its clock + "
+                                   if tc.kind == "clock" else f"{allowed:g} s a move + ")
+                                + f"{args.grace:g} s grace)")
             ending = loss, TERMINATION[fault.kind], f"{colour} ({engine.label}): {fault.kind}, {fault.detail}"
             record["fault"] = {"engine": engine.label, "kind": fault.kind, "detail": fault.detail,
                                "game": game_no, "move": move_no, "dialogue": list(engine.proc.recent)}
             faulty = engine
             break
-        left = clocks[side] - used  # the lowest point: before the increment comes in
-        lowest = record["lowest_clock"].get(engine.label)
-        if lowest is None or left < lowest["seconds"]:
-            record["lowest_clock"][engine.label] = {"seconds": round(left, 3), "move": move_no}
-        rule = args.min_clock_before_move
-        if rule and move_no < rule[0] and left < rule[1] and engine.label not in record["clock_rule"]:
-            record["clock_rule"][engine.label] = (f"{engine.label} had {left:.3f} s left at move {move_no}, "
-                                                  f"below {rule[1]:g} s before move {rule[0]:g}")
-        clocks[side] = left + tc.inc
-        if tc.moves and move_no % tc.moves == 0:
-            clocks[side] += tc.base
+        u["moves"] += 1
+        u["thinking"] += used
+        u["offered"] += u["coming"] + (tc.st if tc.kind == "st" else 0.0)
+        u["coming"] = 0.0
+        if higher(u["longest"], {"seconds": used}, "seconds"):
+            u["longest"] = {"seconds": round(used, 3), "move": move_no}
+        if allowed is not None:
+            if before > 0:
+                share = {"percent": round(100 * used / before, 1), "move": move_no}
+                if higher(u["largest"], share, "percent"):
+                    u["largest"] = share
+                if to_go == 1 and higher(u["before_control"], share, "percent"):
+                    u["before_control"] = share
+            left = before - used  # the lowest point: before the increment comes in
+            lowest = record["lowest_clock"].get(engine.label)
+            if lowest is None or left < lowest["seconds"]:
+                record["lowest_clock"][engine.label] = {"seconds": round(left, 3), "move": move_no}
+            rule = args.min_clock_before_move
+            if rule and move_no < rule[0] and left < rule[1] and engine.label not in record["clock_rule"]:
+                record["clock_rule"][engine.label] = (f"{engine.label} had {left:.3f} s left at move {move_no}, "
+                                                      f"below {rule[1]:g} s before move {rule[0]:g}")
+        if tc.kind == "clock":
+            clocks[side] = left + tc.inc
+            u["coming"] += tc.inc
+            if tc.moves and u["moves"] % tc.moves == 0:
+                clocks[side] += tc.base  # a new session
+                u["coming"] += tc.base
+                u["sessions"] += 1
         if pvs and args.pv_check != "off":
-            check_pv(engine, oracle, moves, pvs, game_no, args.pv_check)
+            check_pv(engine, oracle, fen, moves, pvs, game_no, args.pv_check)
         moves.append(move)
-        after = oracle.position(moves)
+        after = oracle.position(moves, fen)
         sans.append(san(move, pos, after))
-        comments.append(f"[%clk {clock_text(clocks[side])}]")
+        comments.append(f"[%clk {clock_text(clocks[side])}]" if tc.kind == "clock" else f"[%emt {clock_text(used, 3)}]")
         pos = after
         keys.append(pos.repetition_key())
         ending = game_end(pos, keys, len(moves), args.max_moves)
     result, termination, reason = ending
     record.update(result=result, termination=termination, reason=reason, plies=len(moves),
-                  moves=moves, sans=sans, comments=comments)
+                  moves=moves, sans=sans, comments=comments, time_use={})
+    for side, engine in players.items():
+        u = use[side]
+        entry = {"moves": u["moves"], "thinking_seconds": round(u["thinking"], 3), "longest_move": u["longest"]}
+        if tc.kind != "depth":
+            entry.update(offered_seconds=round(u["offered"], 3), largest_fraction=u["largest"])
+        if tc.moves:
+            entry["largest_fraction_before_control"] = u["before_control"]
+        if tc.kind == "clock":
+            entry["clock_at_end"] = round(clocks[side], 3)
+            if tc.inc:
+                # How far the increments lifted the clock above the time the sessions gave.
+                entry["clock_climb"] = round(clocks[side] - tc.base * (1 + u["sessions"]), 3)
+        record["time_use"][engine.label] = entry
     for engine in (white, black):
         if engine is faulty:
             continue
@@ -605,15 +726,22 @@ def play_game(game_no, white, black, opening, tc, oracle, args):
 def pgn_text(record, tc, event):
     tags = [("Event", event), ("Site", os.uname().nodename), ("Date", time.strftime("%Y.%m.%d")),
             ("Round", str(record["round"])), ("White", record["white"]), ("Black", record["black"]),
-            ("Result", record["result"]), ("TimeControl", tc.text), ("Termination", record["termination"]),
-            ("PlyCount", str(record["plies"]))]
+            ("Result", record["result"])]
+    if record.get("fen"):
+        tags += [("SetUp", "1"), ("FEN", record["fen"])]
+    tags += [("TimeControl", tc.pgn_tag()), ("Termination", record["termination"]),
+             ("PlyCount", str(record["plies"]))]
     if record["opening"]:
         tags.append(("Opening", record["opening"]))
     head = "".join(f'[{k} "{v.replace(chr(92), "").replace(chr(34), chr(39))}"]\n' for k, v in tags)
     tokens = []
+    first = ply_number(record["fen"].split()) if record.get("fen") else 0
     for i, (text, comment) in enumerate(zip(record["sans"], record["comments"])):
-        if i % 2 == 0:
-            tokens.append(f"{i // 2 + 1}.")
+        ply = first + i
+        if ply % 2 == 0:
+            tokens.append(f"{ply // 2 + 1}.")
+        elif i == 0:
+            tokens.append(f"{ply // 2 + 1}...")
         tokens.append(text)
         if comment:
             tokens.append("{" + comment + "}")
@@ -629,13 +757,17 @@ def pgn_text(record, tc, event):
 
 
 def read_openings(path, oracle):
-    """Opening lines from a file: coordinate moves, '#' comments naming them."""
+    """Openings from a file, one a line: coordinate moves from the start position, or a
+    position as FEN or EPD; a '#' comment names either, as does an EPD line's id."""
     openings = []
     try:
         lines = open(path, encoding="utf-8").read().splitlines()
     except OSError as err:
         usage_error(f"cannot read the openings: {err}")
     for number, raw in enumerate(lines, 1):
+        if "/" in raw.split("#", 1)[0]:
+            openings.append(read_position(raw, f"{path}:{number}", oracle))
+            continue
         text, _, name = raw.partition("#")
         words = text.split()
         if not words:
@@ -649,6 +781,71 @@ def read_openings(path, oracle):
     if not openings:
         usage_error(f"{path}: no opening lines")
     return openings
+
+
+EPD_OPERATION = re.compile(r'\s*([A-Za-z]\w*)((?:\s+(?:"[^"]*"|[^\s;"]+))*)\s*(?:;|$)')
+
+
+def read_position(raw, where, oracle):
+    """One opening given as a position: a FEN (4 to 6 fields), or the 4 fields of an EPD
+    line and its operations, of which hmvc and fmvn give the move counters and id the name.
+    A '#' comment (after a blank) or anything after a ';' that is no operation is passed over."""
+    text, comment = (re.split(r"(?:^|\s)#", raw, maxsplit=1) + [""])[:2]
+    head, _, tail = text.partition(";")
+    words = head.split()
+    fields, counters = words[:4], []
+    rest = words[4:]
+    while rest and len(counters) < 2 and rest[0].isdigit():
+        counters.append(rest.pop(0))
+    operations = {}
+    for m in EPD_OPERATION.finditer(" ".join(rest) + (";" + tail if tail else "")):
+        operations.setdefault(m[1], m[2].strip().strip('"'))
+    halfmove = counters[0] if counters else operations.get("hmvc", "0")
+    fullmove = counters[1] if len(counters) > 1 else operations.get("fmvn", "1")
+    fen = " ".join(fields + [halfmove, fullmove])
+    problem = fen_problem(fields, halfmove, fullmove)
+    if not problem:
+        pos = oracle.position([], fen)
+        flipped = " ".join([fields[0], "b" if fields[1] == "w" else "w", fields[2], "-", "0", "1"])
+        if oracle.position([], flipped).in_check:
+            problem = "the side not to move is in check"
+        elif not pos.legal:
+            problem = "the side to move has no legal move"
+    if problem:
+        usage_error(f"{where}: not a usable position ({problem}): {text.strip()}")
+    name = comment.strip() or operations.get("id", "")
+    return {"name": re.sub(r"\s*\([+-]?\d+\)\s*$", "", name), "fen": fen, "moves": []}
+
+
+def fen_problem(fields, halfmove, fullmove):
+    """What is wrong with a FEN as text (the oracle is not asked about a malformed one), or None."""
+    if len(fields) < 4:
+        return "fewer than four fields"
+    ranks = fields[0].split("/")
+    if len(ranks) != 8 or any(not re.fullmatch(r"[pnbrqkPNBRQK1-8]+", r) for r in ranks):
+        return "the placement is not eight ranks of pieces and digits"
+    if any(sum(int(c) if c.isdigit() else 1 for c in r) != 8 for r in ranks):
+        return "a rank is not eight squares long"
+    if fields[0].count("K") != 1 or fields[0].count("k") != 1:
+        return "each side needs one king"
+    if re.search(r"[pP]", ranks[0] + ranks[7]):
+        return "a pawn on the first or last rank"
+    if fields[1] not in ("w", "b"):
+        return "the side to move is not w or b"
+    if not re.fullmatch(r"-|K?Q?k?q?", fields[2]):
+        return "the castling field is not - or of KQkq"
+    board = Position([], fields[0], False).board()
+    for right, king, rook in (("K", "e1", "h1"), ("Q", "e1", "a1"), ("k", "e8", "h8"), ("q", "e8", "a8")):
+        white = right.isupper()
+        if right in fields[2] and board.get(king) != ("K" if white else "k"):
+            return f"castling right {right} without the king on {king}"
+        if right in fields[2] and board.get(rook) != ("R" if white else "r"):
+            return f"castling right {right} without the rook on {rook}"
+    if not re.fullmatch(r"-|[a-h]" + ("6" if fields[1] == "w" else "3"), fields[3]):
+        return "the en passant field is not - or a square behind a pawn of the side not to move"
+    if not halfmove.isdigit() or not fullmove.isdigit() or int(fullmove) < 1:
+        return "the move counters are not numbers (the move number from 1)"
+    return None
 
 
 def find_program(name, require):
@@ -793,13 +990,16 @@ def parse_args(argv):
         "engine keys: cmd=PATH (required) proto=uci|xboard (default xboard) name=NAME dir=WORKDIR "
         "arg=ARG (repeatable) option.NAME=VALUE (UCI setoption). One --engine plays itself."))
     p.add_argument("--engine", action="append", nargs="+", metavar="KEY=VALUE")
-    p.add_argument("--tc", type=TimeControl, default=TimeControl("5+0.05"), help="[MOVES/]BASE[+INC] in seconds")
+    p.add_argument("--tc", type=TimeControl, default=TimeControl("5+0.05"),
+                   help="[MOVES/]BASE[+INC] in seconds, st=SECONDS a move, or depth=N (default 5+0.05)")
     p.add_argument("--games", type=int, help="games to play (default: each opening twice, or 2)")
-    p.add_argument("--openings", help="file of opening lines, each played with both colours")
+    p.add_argument("--openings", help="file of openings (lines of moves, or FEN/EPD positions), "
+                   "each played with both colours")
     p.add_argument("--bridge", action="store_true",
                    help="drive XBoard engines with force/go for every move; they must declare ping=1")
     p.add_argument("--max-moves", type=int, default=200, help="adjudicate a draw after this many moves (0: never)")
-    p.add_argument("--grace", type=float, default=3.0, help="seconds past the clock before a silence is a stall")
+    p.add_argument("--grace", type=float,
+                   help="seconds past the clock before a silence is a stall (default 3; with depth=N, 60 a move)")
     p.add_argument("--time-margin", type=float, default=0.0, help="seconds an engine may overstep its clock")
     p.add_argument("--init-timeout", type=float, default=10.0, help="seconds for handshakes and ping/isready")
     p.add_argument("--pv-check", choices=("last", "all", "off"), default="last",
@@ -819,6 +1019,8 @@ def parse_args(argv):
     p.add_argument("--min-clock", type=float, default=1.5,
                    help="with --check-logs: the lowest clock in seconds an engine may reach")
     args = p.parse_args(argv)
+    if args.grace is None:
+        args.grace = 60.0 if args.tc.kind == "depth" else 3.0
     if args.check_logs:
         if args.engine:
             p.error("--check-logs plays no games: give no --engine")
@@ -845,6 +1047,7 @@ def main(argv):
     lock = None if args.no_lock else hold_match_lock(LOCK_PATH)
     oracle = Oracle(oracle_path, log)
     openings = read_openings(args.openings, oracle) if args.openings else [{"name": "", "moves": []}]
+    args.fen_openings = any(o.get("fen") for o in openings)
     games = args.games if args.games is not None else (2 * len(openings) if args.openings else 2)
     engines = [(UciEngine if s["proto"] == "uci" else XboardEngine)(s, args, log) for s in args.engine]
     try:
@@ -897,6 +1100,55 @@ def tally(record, white, black):
         low = record["lowest_clock"].get(engine.label)
         if low and (s["lowest_clock"] is None or low["seconds"] < s["lowest_clock"]["seconds"]):
             s["lowest_clock"] = dict(low, game=record["round"])
+        game, total = record["time_use"].get(engine.label), s["time_use"]
+        if not game:
+            continue
+        total["moves"] += game["moves"]
+        total["thinking_seconds"] = round(total["thinking_seconds"] + game["thinking_seconds"], 3)
+        if total["moves"]:
+            total["average_move_seconds"] = round(total["thinking_seconds"] / total["moves"], 3)
+        if "offered_seconds" in total:
+            total["offered_seconds"] = round(total["offered_seconds"] + game["offered_seconds"], 3)
+            if total["offered_seconds"] > 0:
+                total["share_used_percent"] = round(100 * total["thinking_seconds"] / total["offered_seconds"], 1)
+        for key, by in (("longest_move", "seconds"), ("largest_fraction", "percent"),
+                        ("largest_fraction_before_control", "percent")):
+            if key in total and game.get(key) and higher(total[key], game[key], by):
+                total[key] = dict(game[key], game=record["round"])
+        if "highest_clock_climb" in total and game["moves"]:
+            climb = {"seconds": game["clock_climb"], "game": record["round"]}
+            if higher(total["highest_clock_climb"], climb, "seconds"):
+                total["highest_clock_climb"] = climb
+
+
+def where(figure, key, unit):
+    """A figure with the move and game it was seen at, or '-'."""
+    if not figure:
+        return "-"
+    at = f"move {figure['move']}, game {figure['game']}" if "move" in figure else f"game {figure['game']}"
+    return f"{figure[key]:.{1 if unit == '%' else 3}f}{unit} ({at})"
+
+
+def time_use_table(engines, tc):
+    """The closing table of time use: which columns depends on the kind of control."""
+    columns = [("moves", 5, lambda t: str(t["moves"])),
+               ("avg move", 8, lambda t: "-" if t["average_move_seconds"] is None
+                else f"{t['average_move_seconds']:.3f} s"),
+               ("longest move (move, game)", 27, lambda t: where(t["longest_move"], "seconds", " s"))]
+    if tc.kind != "depth":
+        columns += [("time used", 9, lambda t: "-" if t["share_used_percent"] is None
+                     else f"{t['share_used_percent']:.1f}%"),
+                    ("most of clock (move, game)" if tc.kind == "clock" else "most of st (move, game)", 26,
+                     lambda t: where(t["largest_fraction"], "percent", "%"))]
+    if tc.moves:
+        columns.append(("before control (move, game)", 27,
+                        lambda t: where(t["largest_fraction_before_control"], "percent", "%")))
+    if tc.kind == "clock" and tc.inc:
+        columns.append(("clock climb (game)", 18, lambda t: where(t["highest_clock_climb"], "seconds", " s")))
+    print(f"\n{'time use':28} " + " ".join(f"{title:>{width}}" for title, width, _ in columns))
+    for e in engines:
+        print(f"{e.label[:28]:28} " + " ".join(f"{show(e.stats['time_use']):>{width}}"
+                                                for _, width, show in columns))
 
 
 def report(engines, records, failures, args):
@@ -909,6 +1161,7 @@ def report(engines, records, failures, args):
         score = s["wins"] + s["draws"] / 2
         print(f"{e.label[:28]:28} {s['games']:5d} {s['wins']:4d} {s['draws']:4d} {s['losses']:4d} {score:6.1f}  "
               f"{low_text:26} {s['illegal_pv']:10d} {s['mate_as_cp']:10d} {s['false_claims']:12d}")
+    time_use_table(engines, args.tc)
     summary = {"time_control": args.tc.text, "bridge": args.bridge, "failures": failures,
                "engines": [dict(e.stats, name=e.label, protocol=e.protocol, cmd=e.settings["cmd"]) for e in engines],
                "games": [{k: v for k, v in r.items() if k not in ("sans", "comments")} for r in records]}
