@@ -169,7 +169,7 @@ void parse_fen(Position& pos, const char* fen) {
     p = skip_space(p);
 
     // Full-move field: used directly as the history index, clamped so that a game of
-    // GAME_PLY_LIMIT plies still fits behind it.
+    // GAME_PLY_LIMIT plies still fits behind it (see HISTORY_SIZE).
     if (std::strcmp(fen, start_fen) == 0) {
         pos.ply = 0;
     } else {

@@ -5,6 +5,13 @@
 
 #include "board/position.h"
 
+// Plies played since the position was set up: a game's length counts from there.
+inline uint32_t plies_since_setup(const Position& pos) { return pos.ply - pos.history.setup_ply; }
+// The history holds GAME_PLY_LIMIT plies beyond the set-up: no move is taken past them.
+inline bool at_ply_limit(const Position& pos) {
+    return plies_since_setup(pos) >= static_cast<uint32_t>(GAME_PLY_LIMIT);
+}
+
 // Starts the history afresh at the position as it stands (after set-up).
 void clear_history(Position& pos);
 // After make_move: irreversible is true for a capture or a pawn move.

@@ -44,12 +44,12 @@ constexpr int SCORE_INFINITE = 1000001;
 // Largest number of legal moves any chess position has is 218.
 constexpr int MAX_MOVES = 256;
 
-// The game history must hold the longest game a front end may send plus a whole
-// search line on top of it. Front ends refuse moves beyond GAME_PLY_LIMIT and the
-// full-move field of a FEN is clamped to MAX_FEN_PLY.
+// The game history is indexed by ply, and a set-up position starts at the ply its FEN's
+// full-move field gives, clamped to MAX_FEN_PLY. Behind it the history holds a game of
+// GAME_PLY_LIMIT plies, the longest a front end may send, plus a whole search line.
 constexpr int GAME_PLY_LIMIT = 4000;
 constexpr int MAX_FEN_PLY = 1000;
-constexpr int HISTORY_SIZE = GAME_PLY_LIMIT + MAX_PLY + 8;
+constexpr int HISTORY_SIZE = MAX_FEN_PLY + GAME_PLY_LIMIT + MAX_PLY + 8;
 
 constexpr int colour_of(int code) { return code >> 3; }
 constexpr int type_of(int code) { return code & 7; }

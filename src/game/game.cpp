@@ -48,7 +48,7 @@ bool new_game(const char* fen) {
     search_state.nodes = 0;
     search_state.poll_counter = 0;
     search_state.status = STATUS_IDLE;
-    search_state.allotment_ms = 0;
+    search_state.time_plan = TimePlan{};
     clear_cutoff_stats();
     return true;
 }

@@ -35,7 +35,7 @@ Decision think(Position& pos) {
     const bool playing = !g.pondering && !game.analysing;
 
     // A game longer than the history can hold is treated as drawn.
-    if (pos.ply >= GAME_PLY_LIMIT && g.result == RESULT_NONE) g.result = RESULT_FIFTY;
+    if (at_ply_limit(pos) && g.result == RESULT_NONE) g.result = RESULT_FIFTY;
 
     Move move = MOVE_NONE;
     int32_t score = -SCORE_MATE;
@@ -57,10 +57,11 @@ Decision think(Position& pos) {
         const bool saved_no_early_stop = limits.no_early_stop;
         // Thinking on the opponent's time ends with the opponent's move only.
         if (g.pondering) limits.no_early_stop = true;
-        // A fixed time per move, where a front end asked for one, replaces the allotment.
-        search_state.allotment_ms = g.pondering              ? PONDER_ALLOTMENT_MS
-                                    : limits.movetime_ms > 0 ? limits.movetime_ms
-                                                             : allot_time(pos);
+        // Moves to the next time control count from the set-up: the interface's clock
+        // knows nothing of a FEN's move number.
+        search_state.time_plan = g.pondering ? TimePlan{PONDER_ALLOTMENT_MS, 0, false, false}
+                                             : plan_time(search_state.clock, limits.movetime_ms,
+                                                         plies_since_setup(pos) / 2);
         search_state.status = STATUS_RUNNING;
         const RootResult found = root_search(pos);
         search_state.status = STATUS_IDLE;
@@ -129,11 +130,12 @@ void start_pondering(Position& pos) {
     g.pondering = true;
     g.ponder_start_ms = tick_ms();
     g.pondered_move = MOVE_NONE;
-    if (input_pending() || pos.ply >= GAME_PLY_LIMIT || no_legal_move(pos)) {
+    if (input_pending() || at_ply_limit(pos) || no_legal_move(pos)) {
         g.pondering = false;
         return;
     }
-    if (!is_legal_move(pos, search_state.ponder_move) || pos.ply + 1 >= GAME_PLY_LIMIT) {
+    if (!is_legal_move(pos, search_state.ponder_move) ||
+        plies_since_setup(pos) + 1 >= static_cast<uint32_t>(GAME_PLY_LIMIT)) {
         // No expected reply: think on the opponent's position itself. Its table entries
         // serve the search that follows the opponent's move.
         think(pos);

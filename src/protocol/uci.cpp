@@ -113,10 +113,7 @@ bool uci_command(char* text) {
 
 void uci_begin() {
     print_identity();
-    // Without "movestogo" the clock is planned by the time manager; a clock-less game is
-    // shared by 30 moves.
-    set_time_control(30, 0);
-    set_fixed_allotment(0);
+    clear_engine_clock();
     uci_new_game();
     uci_install_hooks();
 }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "board/history.h"
 #include "game/game.h"
 #include "game/think.h"
 #include "movegen/movegen.h"
@@ -261,7 +262,7 @@ bool uci_go(char* args) {
     session.hold = g.infinite || g.ponder;
     search_state.limits = SearchLimits{};
     clear_engine_clock();
-    if (g.has_time[us]) plan_uci_clock(g.time[us], g.inc[us], g.moves_to_go);
+    if (g.has_time[us]) set_uci_clock(g.time[us], g.inc[us], g.moves_to_go);
     if (g.has_depth) search_state.limits.depth = static_cast<int>(clamp64(g.depth, 1, MAX_PLY - 1));
     if (g.has_nodes)
         search_state.limits.nodes = static_cast<uint32_t>(clamp64(g.nodes, 1, UINT32_MAX));
@@ -277,9 +278,8 @@ bool uci_go(char* args) {
     search_state.limits.untimed = g.infinite || g.ponder || session.open_after_hit;
 
     if (fifty_move_claim(pos)) say_result(FIFTY_MOVE_LINE);
-    if (pos.ply >= static_cast<uint32_t>(GAME_PLY_LIMIT) || no_legal_move(pos)) {
-        if (pos.ply >= static_cast<uint32_t>(GAME_PLY_LIMIT))
-            uci_say("the game is longer than the engine can follow");
+    if (at_ply_limit(pos) || no_legal_move(pos)) {
+        if (at_ply_limit(pos)) uci_say("the game is longer than the engine can follow");
         hold_decision();
         send("bestmove 0000\n");
     } else {

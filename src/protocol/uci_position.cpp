@@ -82,7 +82,7 @@ void take_back_last_move() {
 // back what it played and returns that word's index; -1 when all were played.
 int play_words(int first, int last) {
     for (int i = first; i < last; ++i) {
-        following.too_long = game.position.ply >= static_cast<uint32_t>(GAME_PLY_LIMIT);
+        following.too_long = at_ply_limit(game.position);
         const Move move =
             following.too_long ? MOVE_NONE : parse_move(game.position, following.move_words[i]);
         if (move == MOVE_NONE) {

@@ -1,9 +1,11 @@
 #include "protocol/xboard.h"
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "board/history.h"
 #include "board/make_move.h"
 #include "game/book.h"
 #include "game/game.h"
@@ -26,11 +28,8 @@ constexpr size_t LINE_SIZE = 256;
 // Thinking on the opponent's time is only worth reusing after this long; a shorter ponder
 // is cheaper to redo than to trust.
 constexpr uint32_t PONDER_HIT_MIN_MS = 60000;
-// The clock is multiplied by 10 (centiseconds to milliseconds) in 32 bits.
-constexpr long CLOCK_CS_LIMIT = 100000000;
-// Longest fixed time per move that "st" accepts; the time checks stretch it by a few
-// multiples, which must stay inside 32 bits.
-constexpr long MOVETIME_LIMIT_S = 3600;
+// Longest fixed time per move that "st" accepts, and the longest increment of "level".
+constexpr double MOVETIME_LIMIT_S = 3600;
 
 constexpr char FEATURE_LINE[] = "feature ping=1 setboard=1 playother=1 myname=\"%s\" "
                                 "variants=\"normal\" done=1\n";
@@ -78,13 +77,24 @@ long clamped(long value, long low, long high) {
     return value < low ? low : value > high ? high : value;
 }
 
+// A number of seconds, fractions allowed ("st 0.5"), between 0 and MOVETIME_LIMIT_S; 0 for
+// anything that is no number.
+double seconds(const char* text) {
+    const double value = std::strtod(text, nullptr);
+    return value > 0 ? (value < MOVETIME_LIMIT_S ? value : MOVETIME_LIMIT_S) : 0;
+}
+
 void missing_argument(const char* command) { send("Error (missing argument): %s\n", command); }
 
-// The limits of a search on the engine's own move or on the opponent's time.
+// The limits of a search on the engine's own move or on the opponent's time. A depth
+// limit without any clock or time per move ("sd" alone, as scripts send it) is searched
+// to the end.
 void set_game_limits() {
     search_state.limits = SearchLimits{};
     search_state.limits.depth = xb.depth_limit;
     search_state.limits.movetime_ms = xb.movetime_ms;
+    search_state.limits.untimed =
+        xb.depth_limit > 0 && xb.movetime_ms == 0 && !search_state.clock.given;
 }
 
 // After the engine's move the opponent's time is used when the game goes on.
@@ -184,8 +194,7 @@ void set_clock(const char* arg) {
         missing_argument("time");
         return;
     }
-    set_engine_clock(
-        static_cast<int32_t>(clamped(std::atol(arg), -CLOCK_CS_LIMIT, CLOCK_CS_LIMIT)));
+    set_engine_clock(std::atoll(arg));
 }
 
 void set_depth_limit(const char* arg) {
@@ -201,7 +210,7 @@ void set_time_per_move(const char* arg) {
         missing_argument("st");
         return;
     }
-    xb.movetime_ms = static_cast<int32_t>(clamped(std::atol(arg), 0, MOVETIME_LIMIT_S) * 1000);
+    xb.movetime_ms = static_cast<int32_t>(seconds(arg) * 1000);
 }
 
 void answer_ping(char* arg) {
@@ -245,6 +254,9 @@ void new_command() {
     xb.board_refused = false;
     xb.force_mode = false;
     xb.depth_limit = 0;
+    // The interface sends the clock again before the new game's first move, if it keeps
+    // one: a game without a clock must not inherit the last game's.
+    search_state.clock.given = false;
 }
 
 void undo_plies(int plies) {
@@ -380,18 +392,23 @@ void xboard_progress(const Progress& p) {
     send("%s\n", line.text);
 }
 
+// "level MPS BASE INC": moves per period (0 for the whole game), the base time (minutes,
+// or minutes:seconds), which the clock of "time" already holds, and the increment in
+// seconds.
 void parse_level(const char* args) {
-    if (!args) {
+    char copy[LINE_SIZE] = "";
+    if (args) std::snprintf(copy, sizeof copy, "%s", args);
+    char* cursor = copy;
+    const char* moves = next_word(cursor);
+    if (!moves) {
         missing_argument("level");
         return;
     }
-    const int n = std::atoi(args);
-    // Kept to 8 bits: 256 moves per control becomes 0, which the allotment treats like a
-    // whole game on the clock.
-    if (n != 0)
-        set_time_control(static_cast<uint8_t>(n), 1);
-    else
-        set_time_control(30, 0);
+    next_word(cursor);
+    const char* increment = next_word(cursor);
+    const long n = clamped(std::atol(moves), 0, 1000);
+    set_time_control(static_cast<int>(n),
+                     increment ? static_cast<int64_t>(seconds(increment) * 1000) : 0);
     // A conventional control replaces a fixed time per move from an earlier "st".
     xb.movetime_ms = 0;
 }
@@ -401,7 +418,7 @@ void xboard_opponent_move(Position& pos, const char* word, bool force) {
     // Past the history's limit no move is taken, so the search never starts from a
     // position the game does not hold. After a refused setboard the interface's board is
     // not the engine's, so no move can be checked against it.
-    const Move move = xb.board_refused || pos.ply >= GAME_PLY_LIMIT || !has_move_form(word)
+    const Move move = xb.board_refused || at_ply_limit(pos) || !has_move_form(word)
                           ? MOVE_NONE
                           : parse_move(pos, word);
     if (move == MOVE_NONE) {
@@ -432,7 +449,6 @@ void xboard_begin() {
     xb = XboardState{};
     game.analysing = false;
     game.may_resign = true;
-    set_fixed_allotment(0);
     front_end = FrontEnd{xboard_poll, xboard_progress, nullptr};
 }
 

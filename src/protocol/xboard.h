@@ -24,8 +24,8 @@ void xboard_analyse();
 // the engine answers, from its thinking on the opponent's time when that was a hit.
 void xboard_opponent_move(Position& pos, const char* word, bool force);
 
-// The arguments of "level": moves per control, base time, increment. Only the first
-// number is used; the clock itself comes with "time".
+// The arguments of "level": moves per control, base time, increment. The base is not
+// needed: the clock itself comes with "time".
 void parse_level(const char* args);
 
 // The engine's decision as a move line ("move e2e4", promotions with their letter), a

@@ -20,9 +20,7 @@ void request_stop() {
 void poll() {
     const SearchState& s = search_state;
     bool stop = front_end.should_stop && front_end.should_stop();
-    if (!s.limits.untimed &&
-        time_stop_due(tick_ms() - s.clock_ms, s.allotment_ms, s.limits.movetime_ms))
-        stop = true;
+    if (!s.limits.untimed && time_stop_due(tick_ms() - s.clock_ms, s.time_plan)) stop = true;
     if (stop) request_stop();
 }
 

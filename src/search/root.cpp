@@ -135,13 +135,20 @@ RootResult root_search(Position& pos) {
         if (mate_depth > 0 && best >= SCORE_MATE - (mate_depth - 1)) break;
 
         if (!search_state.limits.no_early_stop) {
-            if (n == 1) break;
-            if (d >= 3 && root.mate_iterations >= 2) break;
-            const int32_t allotment = search_state.allotment_ms;
+            const TimePlan& plan = search_state.time_plan;
+            if (n == 1 && (search_state.limits.untimed || !plan.search_forced)) break;
+            // A proven mate ends a search without a clock. On a clock the time is there to
+            // be used: the search goes on to its allotment, looking for a shorter mate,
+            // rather than bank time that the game may never need.
+            if (d >= 3 && root.mate_iterations >= 2 &&
+                (search_state.limits.untimed || !plan.hard_ms))
+                break;
             const int32_t extra =
-                iteration_stretch(allotment, d, root.changes[d - 1], root.changes[d]);
+                iteration_stretch(plan.allotment_ms, d, root.changes[d - 1], root.changes[d]);
             const uint32_t elapsed = tick_ms() - search_state.clock_ms;
-            if (!search_state.limits.untimed && iteration_time_up(elapsed, allotment, extra)) break;
+            if (!search_state.limits.untimed && !plan.fixed &&
+                iteration_time_up(elapsed, plan.allotment_ms, extra))
+                break;
         }
     }
     return result(n);

@@ -7,7 +7,7 @@ SearchState search_state;
 void begin_search() {
     SearchState& s = search_state;
     s.start_ms = s.clock_ms = tick_ms();
-    s.allotment_ms = 0;
+    s.time_plan = TimePlan{};
     s.nodes = 0;
     s.poll_counter = 0;
     s.status = STATUS_IDLE;

@@ -17,8 +17,9 @@ constexpr int32_t STATUS_IDLE = 0;
 constexpr int32_t STATUS_STOP = 1;
 constexpr int32_t STATUS_RUNNING = 2;
 
-// Nodes between two looks at the input and the clock.
-constexpr uint32_t POLL_INTERVAL = 16384;
+// Nodes between two looks at the input and the clock: about a millisecond, so that a
+// search stops within a millisecond of its hard limit.
+constexpr uint32_t POLL_INTERVAL = 2048;
 
 // Limits that a front end or the benchmark sets for one search (0 = none).
 struct SearchLimits {
@@ -32,19 +33,28 @@ struct SearchLimits {
     Move root_only[MAX_MOVES];
 };
 
+// What the interface and the pipe cost per move, unless a front end says otherwise.
+constexpr int32_t DEFAULT_MOVE_OVERHEAD_MS = 10;
+
 // What the front ends told the time manager about the engine's clock; it outlives a
 // search, since XBoard sends its level once per game.
 struct ClockInputs {
-    bool given;                 // a front end has given a clock: only then is it watched
-    int32_t clock_cs;           // the engine's remaining time
-    uint8_t moves_per_control;  // the moves the clock is shared by (0 from a level of 256)
-    uint8_t control_kind;       // 0 the whole clock for the game, 1 conventional controls
-    int32_t fixed_allotment_ms; // the console's thinking time; 0 when the clock decides
-    int32_t planned_ms;         // a UCI clock's planned allotment; 0 for XBoard's formula
-    // UCI: a search on the clock stops after hard_factor allotments or half the clock,
-    // whatever its iterations would do.
-    int64_t remaining_ms;
-    int hard_factor;
+    bool given;            // a clock runs for the engine: only then is it planned for
+    int64_t remaining_ms;  // the engine's clock
+    int64_t increment_ms;  // what each of its moves gives back
+    int moves_to_go;       // UCI "movestogo" for this move (0: none given)
+    int moves_per_control; // XBoard "level": moves per period (0: the whole game)
+    int32_t overhead_ms = DEFAULT_MOVE_OVERHEAD_MS; // what the interface and the pipe cost per move
+};
+
+// The time manager's plan for one search.
+struct TimePlan {
+    int32_t allotment_ms; // the share of the clock the iterations aim at
+    int32_t hard_ms;      // no search runs past this, whatever its iteration (0: none)
+    bool fixed;           // a fixed time per move: iterations go on until the hard stop
+    // A clock with an increment: a forced move is searched like any other, since the time
+    // it would bank only piles up beyond the reserve.
+    bool search_forced;
 };
 
 // How often a quiet move by one piece from one square to another cut a node off, and how
@@ -69,7 +79,7 @@ struct SearchState {
     SearchLimits limits;   // set by the front end before the search
     uint32_t start_ms;     // when the search began (the progress lines count from here)
     uint32_t clock_ms;     // when the engine's clock began to run for this move
-    int32_t allotment_ms;  // the time manager's share of the clock for this move
+    TimePlan time_plan;    // the time manager's plan for this move
     uint32_t nodes;        // nodes visited; perft counts into it too
     uint32_t poll_counter; // nodes since the last poll
     int32_t status;        // STATUS_IDLE, STATUS_RUNNING or STATUS_STOP

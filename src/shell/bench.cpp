@@ -65,7 +65,7 @@ int run_bench(int depth) {
         search_state.nodes = 0;
         search_state.best_move = MOVE_NONE;
         search_state.best_score = -SCORE_MATE;
-        search_state.allotment_ms = 0;
+        search_state.time_plan = TimePlan{};
         search_state.start_ms = tick_ms();
         search_state.status = STATUS_RUNNING;
         root_search(game.position);

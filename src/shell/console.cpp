@@ -109,7 +109,7 @@ void print_help() {
 }
 
 void console_user_move(Position& pos, const char* word) {
-    const Move move = pos.ply >= GAME_PLY_LIMIT ? MOVE_NONE : parse_move(pos, word);
+    const Move move = at_ply_limit(pos) ? MOVE_NONE : parse_move(pos, word);
     if (move == MOVE_NONE) {
         send("Illegal move: %s\n", word);
         return;
@@ -129,6 +129,9 @@ void console_user_move(Position& pos, const char* word) {
 }
 
 void console_think(Position& pos) {
+    // Nobody gives the console a clock: every move is thought about for two seconds.
+    search_state.limits = SearchLimits{};
+    search_state.limits.movetime_ms = CONSOLE_THINKING_MS;
     // The console words the engine's move as XBoard does, and shows the board after it.
     if (xboard_announce(think(pos), pos)) print_board(pos, 0);
 }
@@ -136,8 +139,6 @@ void console_think(Position& pos) {
 void console_begin() {
     front_end = FrontEnd{interface_gone, console_progress, nullptr};
     game.may_resign = true;
-    // Nobody gives the console a clock: every move is thought about for two seconds.
-    set_fixed_allotment(CONSOLE_THINKING_MS);
 }
 
 bool console_command(char* line) {

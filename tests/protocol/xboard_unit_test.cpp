@@ -1,4 +1,4 @@
-// The XBoard front end in this process: the level figures it stores, the signal it
+// The XBoard front end in this process: what it takes from "level", the signal it
 // ignores, and the ponder-hit rule.
 #include <csignal>
 #include <string>
@@ -19,12 +19,14 @@ namespace {
 TEST(Xboard, LevelFiguresAndTheInterruptSignal) {
     const struct {
         const char* args;
-        int moves, kind;
-    } cases[] = {{"40 5 0", 40, 1}, {"0 5 0", 30, 0}, {"300 1 0", 44, 1}};
+        int moves;
+        int64_t increment_ms;
+    } cases[] = {{"40 5 0", 40, 0},        {"0 2 12", 0, 12000}, {"300 1 0", 300, 0},
+                 {"40 0:30 0.5", 40, 500}, {"-3 x nan", 0, 0},   {"7", 7, 0}};
     for (const auto& c : cases) {
         parse_level(c.args);
         EXPECT_EQ(search_state.clock.moves_per_control, c.moves) << c.args;
-        EXPECT_EQ(search_state.clock.control_kind, c.kind) << c.args;
+        EXPECT_EQ(search_state.clock.increment_ms, c.increment_ms) << c.args;
     }
     // XBoard interrupts its engines with SIGINT: the dialogue ignores it.
     int fds[2];
