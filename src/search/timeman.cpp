@@ -19,6 +19,10 @@ constexpr int64_t RESERVE_INCREMENTS = 2;
 constexpr int64_t MIN_HORIZON = 5;
 // A search runs at most this many allotments, and never past half of the clock.
 constexpr int64_t HARD_ALLOTMENTS = 4;
+// A fixed time per move is used to the last moment, so beyond the overhead it keeps a
+// thirty-second of itself, up to this much, for a process the scheduler let wait (with
+// more engines than cores a move came back 5 ms after its search had ended).
+constexpr int64_t MAX_FIXED_MARGIN_MS = 50;
 
 int64_t clamp64(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
@@ -64,7 +68,8 @@ TimePlan plan_time(const ClockInputs& c, int32_t movetime_ms, int64_t moves_made
         // "time" with "st") still bounds it.
         int64_t limit = movetime_ms;
         if (c.given && c.remaining_ms < limit) limit = c.remaining_ms;
-        const int32_t t = static_cast<int32_t>(clamp64(limit - overhead, 1, MAX_CLOCK_MS));
+        const int64_t margin = limit / 32 < MAX_FIXED_MARGIN_MS ? limit / 32 : MAX_FIXED_MARGIN_MS;
+        const int32_t t = static_cast<int32_t>(clamp64(limit - overhead - margin, 1, MAX_CLOCK_MS));
         return TimePlan{t, t, true, false};
     }
     // No clock: the first iteration decides.

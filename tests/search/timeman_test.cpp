@@ -103,11 +103,12 @@ TEST(TimeManager, ControlsShapeThePlan) {
     EXPECT_FALSE(plan_time(uci_clock(60000, 0, 0), 0, 0).search_forced);
     // A minute without increment: a thirtieth of the clock.
     EXPECT_EQ(plan_time(uci_clock(60000, 0, 0), 0, 0).allotment_ms, 59990 / 30);
-    // A fixed time per move is used whole, less the overhead, even when the interface
-    // sends its clock beside it ("st 1" with "time 100").
+    // A fixed time per move is used whole, less the overhead and a margin of a thirty-
+    // second, even when the interface sends its clock beside it ("st 1" with "time 100").
     p = plan_time(xboard_clock(0, 0, 1000), 1000, 0);
     EXPECT_TRUE(p.fixed);
-    EXPECT_EQ(p.hard_ms, 990);
+    EXPECT_EQ(p.hard_ms, 1000 - 10 - 31);
+    EXPECT_EQ(plan_time(uci_clock(0, 0, 0), 60000, 0).hard_ms, 1) << "an empty clock";
     // No clock at all: the first iteration decides.
     EXPECT_EQ(plan_time(ClockInputs{}, 0, 0).hard_ms, 0);
 }
