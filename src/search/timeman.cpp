@@ -19,6 +19,9 @@ constexpr int64_t RESERVE_INCREMENTS = 2;
 constexpr int64_t MIN_HORIZON = 5;
 // A search runs at most this many allotments, and never past half of the clock.
 constexpr int64_t HARD_ALLOTMENTS = 4;
+// With moves to go, the clock is shared as if this many more moves were to come: the
+// control is reached with time in hand, not with a clock run down to the last moment.
+constexpr int64_t SPARE_MOVES = 2;
 // A fixed time per move is used to the last moment, so beyond the overhead it keeps a
 // thirty-second of itself, up to this much, for a process the scheduler let wait (with
 // more engines than cores a move came back 5 ms after its search had ended).
@@ -85,14 +88,16 @@ TimePlan plan_time(const ClockInputs& c, int32_t movetime_ms, int64_t moves_made
     if (moves_to_go > 0) {
         // The increment comes back after every move: a move may spend its share of the
         // clock and the increment.
-        allotment = usable / moves_to_go + increment;
+        allotment = usable / (moves_to_go + SPARE_MOVES) + increment;
     } else {
         int64_t horizon = SUDDEN_DEATH_MOVES;
         if (increment > 0 && usable / increment < horizon)
             horizon = usable / increment > MIN_HORIZON ? usable / increment : MIN_HORIZON;
         allotment = (usable - RESERVE_INCREMENTS * increment) / horizon + increment;
     }
-    int64_t hard = remaining / 2 - overhead;
+    // The interface's view of the move is longer than the engine's by the overhead: it is
+    // taken off before the clock is halved and again after.
+    int64_t hard = usable / 2 - overhead;
     if (hard > HARD_ALLOTMENTS * allotment) hard = HARD_ALLOTMENTS * allotment;
     hard = clamp64(hard, 1, MAX_CLOCK_MS);
     allotment = clamp64(allotment, 1, hard);

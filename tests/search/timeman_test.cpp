@@ -28,8 +28,9 @@ ClockInputs uci_clock(int64_t clock_ms, int64_t increment_ms, int moves_to_go,
 }
 
 // Every control the interfaces send, over a range of clocks, moves made and overheads: the
-// hard stop is at most half of the clock less the overhead (a fixed time: the time, or the
-// clock when that is shorter, less the overhead), and the allotment never beyond it.
+// hard stop is at most half of the clock, less the overhead before and after halving (a
+// fixed time: the time, or the clock when that is shorter, less the overhead), and the
+// allotment never beyond it.
 TEST(TimeManager, NoPlanRunsPastTheClock) {
     const int64_t clocks[] = {0,    1,    9,    10,    11,    25,     100,     999,
                               1000, 2000, 3000, 10000, 59999, 300000, 3600000, 1000000000};
@@ -44,7 +45,9 @@ TEST(TimeManager, NoPlanRunsPastTheClock) {
                     for (int level : levels) {
                         const TimePlan p =
                             plan_time(xboard_clock(level, inc, clock, overhead), 0, made);
-                        const int64_t cap = clock / 2 - overhead > 1 ? clock / 2 - overhead : 1;
+                        const int64_t cap = (clock - overhead) / 2 - overhead > 1
+                                                ? (clock - overhead) / 2 - overhead
+                                                : 1;
                         ASSERT_GE(p.allotment_ms, 1);
                         ASSERT_LE(p.allotment_ms, p.hard_ms) << clock << " " << inc << " " << level;
                         ASSERT_LE(p.hard_ms, cap)
@@ -54,7 +57,9 @@ TEST(TimeManager, NoPlanRunsPastTheClock) {
                     }
                     for (int mtg : {0, 1, 2, 40}) {
                         const TimePlan p = plan_time(uci_clock(clock, inc, mtg, overhead), 0, made);
-                        const int64_t cap = clock / 2 - overhead > 1 ? clock / 2 - overhead : 1;
+                        const int64_t cap = (clock - overhead) / 2 - overhead > 1
+                                                ? (clock - overhead) / 2 - overhead
+                                                : 1;
                         ASSERT_LE(p.allotment_ms, p.hard_ms);
                         ASSERT_LE(p.hard_ms, cap) << clock << " " << inc << " " << mtg;
                         ++plans;
@@ -74,19 +79,19 @@ TEST(TimeManager, NoPlanRunsPastTheClock) {
 
 TEST(TimeManager, ControlsShapeThePlan) {
     // 40 moves in 5 minutes, the first move after the set-up: the clock less the overhead
-    // over 40 moves, and the hard stop at four allotments.
+    // shared as if by 42 moves, and the hard stop at four allotments.
     TimePlan p = plan_time(xboard_clock(40, 0, 300000), 0, 0);
-    EXPECT_EQ(p.allotment_ms, 299990 / 40);
-    EXPECT_EQ(p.hard_ms, 4 * (299990 / 40));
+    EXPECT_EQ(p.allotment_ms, 299990 / 42);
+    EXPECT_EQ(p.hard_ms, 4 * (299990 / 42));
     // The control counts moves from the set-up: 37 made, 3 to go; the next period starts
     // afresh after 40.
-    EXPECT_EQ(plan_time(xboard_clock(40, 0, 60000), 0, 37).allotment_ms, 59990 / 3);
-    EXPECT_EQ(plan_time(xboard_clock(40, 0, 60000), 0, 40).allotment_ms, 59990 / 40);
-    // The last move before the control: all of the clock is allotted, half of it less the
-    // overhead is the most a move may take.
+    EXPECT_EQ(plan_time(xboard_clock(40, 0, 60000), 0, 37).allotment_ms, 59990 / 5);
+    EXPECT_EQ(plan_time(xboard_clock(40, 0, 60000), 0, 40).allotment_ms, 59990 / 42);
+    // The last move before the control: a third of the clock, and never more than half of
+    // it less the overhead before and after halving.
     p = plan_time(xboard_clock(40, 0, 40000), 0, 39);
-    EXPECT_EQ(p.hard_ms, 20000 - 10);
-    EXPECT_EQ(p.allotment_ms, p.hard_ms);
+    EXPECT_EQ(p.allotment_ms, 39990 / 3);
+    EXPECT_EQ(p.hard_ms, 39990 / 2 - 10);
     // "level 0 2 12": the increment is spent on top of the clock's share; a clock of ten
     // increments is spread over nine moves, beyond a reserve of two increments.
     EXPECT_EQ(plan_time(xboard_clock(0, 12000, 120000), 0, 0).allotment_ms,
