@@ -7,6 +7,16 @@
 #include <cstdint>
 #include <cstring>
 
+// Every large table has this many slots unless it is given another size.
+constexpr uint32_t DEFAULT_TABLE_ENTRIES = 2000000;
+
+// The slot of a key in a table of entries slots: the key modulo entries. The built-in size
+// is divided by as a constant, which the compiler turns into a multiplication.
+inline uint32_t slot_of(uint64_t key, uint32_t entries) {
+    return static_cast<uint32_t>(entries == DEFAULT_TABLE_ENTRIES ? key % DEFAULT_TABLE_ENTRIES
+                                                                  : key % entries);
+}
+
 struct SlotLog {
     static constexpr uint32_t CAPACITY = 16384;
     uint32_t count; // slots noted; CAPACITY + 1 once more were written than fit

@@ -1,6 +1,7 @@
 #include "eval/eval_cache.h"
 
 #include "board/slot_log.h"
+#include "io/memory.h"
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -32,10 +33,16 @@ CacheStore<EVAL_CACHE_BYTES> eval_store;
 CacheStore<PAWN_CACHE_BYTES> pawn_store;
 } // namespace
 
-EvalCacheEntry* const eval_cache =
+namespace {
+EvalCacheEntry* const builtin_eval_cache =
     static_cast<EvalCacheEntry*>(place_on_huge_pages(eval_store.room, EVAL_CACHE_BYTES));
-PawnCacheEntry* const pawn_cache =
+PawnCacheEntry* const builtin_pawn_cache =
     static_cast<PawnCacheEntry*>(place_on_huge_pages(pawn_store.room, PAWN_CACHE_BYTES));
+} // namespace
+
+EvalCacheEntry* eval_cache = builtin_eval_cache;
+PawnCacheEntry* pawn_cache = builtin_pawn_cache;
+uint32_t eval_cache_entries = EVAL_CACHE_ENTRIES;
 
 namespace {
 constexpr int EVAL_SCORE_SHIFT = 45;
@@ -45,14 +52,14 @@ inline uint64_t eval_check(uint64_t key) { return (key >> 20) | (1ull << 44); }
 } // namespace
 
 bool eval_cache_probe(uint64_t key, int32_t& score) {
-    const uint64_t data = eval_cache[key % EVAL_CACHE_ENTRIES].data;
+    const uint64_t data = eval_cache[slot_of(key, eval_cache_entries)].data;
     if ((data & EVAL_CHECK_BITS) != eval_check(key)) return false;
     score = static_cast<int32_t>(static_cast<int64_t>(data) >> EVAL_SCORE_SHIFT);
     return true;
 }
 
 void eval_cache_store(uint64_t key, int32_t score) {
-    const uint32_t index = static_cast<uint32_t>(key % EVAL_CACHE_ENTRIES);
+    const uint32_t index = slot_of(key, eval_cache_entries);
     if (score < -EVAL_SCORE_LIMIT || score >= EVAL_SCORE_LIMIT) return;
     EvalCacheEntry& e = eval_cache[index];
     if (!e.data) eval_store.written.note(index);
@@ -65,7 +72,7 @@ constexpr uint64_t PASSED_BITS = (1ull << 48) - 1;
 } // namespace
 
 bool pawn_cache_probe(const Position& pos, int32_t& score, uint64_t& passed) {
-    const PawnCacheEntry& e = pawn_cache[pos.pawn_key % EVAL_CACHE_ENTRIES];
+    const PawnCacheEntry& e = pawn_cache[slot_of(pos.pawn_key, eval_cache_entries)];
     if (e.key != pos.pawn_key) return false;
     score = static_cast<int16_t>(e.data >> 48);
     passed = e.data & PASSED_BITS;
@@ -73,23 +80,56 @@ bool pawn_cache_probe(const Position& pos, int32_t& score, uint64_t& passed) {
 }
 
 void pawn_cache_store(const Position& pos, int32_t score, uint64_t passed) {
-    const uint32_t index = static_cast<uint32_t>(pos.pawn_key % EVAL_CACHE_ENTRIES);
+    const uint32_t index = slot_of(pos.pawn_key, eval_cache_entries);
     PawnCacheEntry& e = pawn_cache[index];
     if (!e.key && !e.data) pawn_store.written.note(index);
     e.key = pos.pawn_key;
     e.data = (passed & PASSED_BITS) | static_cast<uint64_t>(static_cast<uint16_t>(score)) << 48;
 }
 
-void clear_eval_cache() { clear_written_slots(eval_cache, EVAL_CACHE_ENTRIES, eval_store.written); }
+void clear_eval_cache() { clear_written_slots(eval_cache, eval_cache_entries, eval_store.written); }
 
 // The passed sets are cleared too: a pawnless position has pawn key 0 and matches every
 // cleared entry, and must not read squares left over from an earlier game.
-void clear_pawn_cache() { clear_written_slots(pawn_cache, EVAL_CACHE_ENTRIES, pawn_store.written); }
+void clear_pawn_cache() { clear_written_slots(pawn_cache, eval_cache_entries, pawn_store.written); }
+
+bool resize_eval_caches(uint32_t entries) {
+    if (entries == eval_cache_entries) {
+        clear_eval_cache();
+        clear_pawn_cache();
+        return true;
+    }
+    EvalCacheEntry* evals = builtin_eval_cache;
+    PawnCacheEntry* pawns = builtin_pawn_cache;
+    if (entries != EVAL_CACHE_ENTRIES) {
+        evals = static_cast<EvalCacheEntry*>(map_table(sizeof(EvalCacheEntry) * entries));
+        pawns = static_cast<PawnCacheEntry*>(map_table(sizeof(PawnCacheEntry) * entries));
+        if (!evals || !pawns) {
+            unmap_table(evals, sizeof(EvalCacheEntry) * entries);
+            unmap_table(pawns, sizeof(PawnCacheEntry) * entries);
+            return false;
+        }
+    }
+    // The old caches are given back rather than cleared; the new ones are all clear.
+    if (eval_cache == builtin_eval_cache) {
+        release_table(eval_cache, EVAL_CACHE_BYTES);
+        release_table(pawn_cache, PAWN_CACHE_BYTES);
+    } else {
+        unmap_table(eval_cache, sizeof(EvalCacheEntry) * eval_cache_entries);
+        unmap_table(pawn_cache, sizeof(PawnCacheEntry) * eval_cache_entries);
+    }
+    eval_store.written.reset();
+    pawn_store.written.reset();
+    eval_cache = evals;
+    pawn_cache = pawns;
+    eval_cache_entries = entries;
+    return true;
+}
 
 void clear_eval_cache_entry(uint64_t key) {
-    eval_cache[key % EVAL_CACHE_ENTRIES] = EvalCacheEntry{};
+    eval_cache[slot_of(key, eval_cache_entries)] = EvalCacheEntry{};
 }
 
 void clear_pawn_cache_entry(uint64_t pawn_key) {
-    pawn_cache[pawn_key % EVAL_CACHE_ENTRIES] = PawnCacheEntry{};
+    pawn_cache[slot_of(pawn_key, eval_cache_entries)] = PawnCacheEntry{};
 }

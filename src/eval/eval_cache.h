@@ -6,8 +6,9 @@
 #include <cstdint>
 
 #include "board/position.h"
+#include "board/slot_log.h"
 
-constexpr uint32_t EVAL_CACHE_ENTRIES = 2000000;
+constexpr uint32_t EVAL_CACHE_ENTRIES = DEFAULT_TABLE_ENTRIES;
 
 // The large direct-mapped tables (these caches and the transposition table) live in static
 // room a little larger than the table and start on its first 2 MiB boundary, and the kernel
@@ -21,8 +22,9 @@ constexpr size_t huge_page_room(size_t bytes) {
 void* place_on_huge_pages(unsigned char* room, size_t bytes);
 
 // Eight bytes, eight to a cache line. Bits 0-43 hold the key's bits above its lowest twenty:
-// with the slot, which is the key modulo 2,000,000 and so tells the low twenty bits apart,
-// they name exactly one key. Bit 44 marks a written slot, so a clear slot matches no key.
+// with the slot, which is the key modulo the number of entries and so tells the low twenty
+// bits apart in a table of 2^20 entries or more, they name exactly one key. (A smaller table
+// checks 44 bits of the key.) Bit 44 marks a written slot, so a clear slot matches no key.
 // Bits 45-63 hold the score, a signed 19-bit number; an evaluation is a few thousand at most,
 // and a score that did not fit would simply not be kept.
 struct EvalCacheEntry {
@@ -36,23 +38,27 @@ struct PawnCacheEntry {
     uint64_t data;
 };
 
-// EVAL_CACHE_ENTRIES entries each.
-extern EvalCacheEntry* const eval_cache;
-extern PawnCacheEntry* const pawn_cache;
+// eval_cache_entries entries each.
+extern EvalCacheEntry* eval_cache;
+extern PawnCacheEntry* pawn_cache;
+extern uint32_t eval_cache_entries; // EVAL_CACHE_ENTRIES unless resized
 
 bool eval_cache_probe(uint64_t key, int32_t& score);
 // Starts loading a key's slot into the cache ahead of its probe.
 inline void eval_cache_prefetch(uint64_t key) {
-    __builtin_prefetch(&eval_cache[key % EVAL_CACHE_ENTRIES]);
+    __builtin_prefetch(&eval_cache[slot_of(key, eval_cache_entries)]);
 }
 void eval_cache_store(uint64_t key, int32_t score);
 bool pawn_cache_probe(const Position& pos, int32_t& score, uint64_t& passed);
 inline void pawn_cache_prefetch(uint64_t pawn_key) {
-    __builtin_prefetch(&pawn_cache[pawn_key % EVAL_CACHE_ENTRIES]);
+    __builtin_prefetch(&pawn_cache[slot_of(pawn_key, eval_cache_entries)]);
 }
 void pawn_cache_store(const Position& pos, int32_t score, uint64_t passed);
 void clear_eval_cache();
 void clear_pawn_cache();
+// Gives both caches a new number of entries, all clear. False, with the caches as they
+// were, when the memory cannot be had. Never during a search.
+bool resize_eval_caches(uint32_t entries);
 // Clear only the one entry a key maps to, as a whole-table clear would leave it.
 void clear_eval_cache_entry(uint64_t key);
 void clear_pawn_cache_entry(uint64_t pawn_key);

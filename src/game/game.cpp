@@ -5,11 +5,9 @@
 #include "board/history.h"
 #include "board/make_move.h"
 #include "board/setup.h"
-#include "eval/eval_cache.h"
 #include "movegen/movegen.h"
-#include "search/ordering.h"
 #include "search/search_state.h"
-#include "search/tt.h"
+#include "search/tables.h"
 
 Game game;
 
@@ -36,9 +34,7 @@ uint8_t book_flag_for(const char* fen, uint8_t before) {
 
 bool new_game(const char* fen) {
     if (!fen_is_well_formed(fen) || !fen_is_playable(fen)) return false;
-    tt_clear();
-    clear_eval_cache();
-    clear_pawn_cache();
+    clear_search_tables();
     setup_board(game.position, fen);
     const uint8_t book_flag = book_flag_for(fen, game.state.book.loaded);
     game.state = GameState{};
@@ -49,7 +45,6 @@ bool new_game(const char* fen) {
     search_state.poll_counter = 0;
     search_state.status = STATUS_IDLE;
     search_state.time_plan = TimePlan{};
-    clear_cutoff_stats();
     return true;
 }
 

@@ -47,6 +47,18 @@ uint64_t perft(Position& pos, int depth, ScoredMove* list, bool (*should_stop)()
     return count;
 }
 
+int perft_divide(Position& pos, int depth, ScoredMove* list, DivideEntry* out) {
+    ScoredMove* end = gen_legal(pos, list);
+    int n = 0;
+    Undo undo;
+    for (ScoredMove* m = list; m != end; ++m) {
+        make_move(pos, m->move, undo);
+        out[n++] = DivideEntry{m->move, perft_leaves(pos, depth - 1, end)};
+        unmake_move(pos, m->move, undo);
+    }
+    return n;
+}
+
 uint64_t perft_leaves(Position& pos, int depth, ScoredMove* list) {
     if (depth <= 0) return 1;
     if (depth == 1) return static_cast<uint64_t>(count_legal(pos, list));

@@ -18,3 +18,12 @@ uint64_t perft(Position& pos, int depth, ScoredMove* list, bool (*should_stop)()
 
 // Ordinary leaf count at exactly this depth (what perft tables list).
 uint64_t perft_leaves(Position& pos, int depth, ScoredMove* list);
+
+// One root move and the leaves below it.
+struct DivideEntry {
+    Move move;
+    uint64_t leaves;
+};
+// The leaf count at depth (at least 1) below each legal root move, in generation order,
+// into out (room for MAX_MOVES); returns how many root moves there are.
+int perft_divide(Position& pos, int depth, ScoredMove* list, DivideEntry* out);

@@ -7,11 +7,12 @@
 #include "game/game.h"
 #include "protocol/results.h"
 #include "protocol/uci_internal.h"
+#include "search/tables.h"
 #include "search/timeman.h"
 #include "io/input.h"
 #include "io/output.h"
 
-UciOptions uci_options = {true, false};
+UciOptions uci_options = {true, false, false};
 
 namespace {
 
@@ -27,30 +28,108 @@ bool equal_ignoring_case(const char* a, const char* b) {
     return *a == *b;
 }
 
+enum class OptionType { CHECK, SPIN, BUTTON };
+
+// An option as "uci" lists it and "setoption" sets it: a check's value is 0 or 1, a
+// button's is not used.
+struct UciOption {
+    const char* name;
+    OptionType type;
+    int64_t initial, min, max;
+    void (*apply)(int64_t value);
+};
+
+void apply_own_book(int64_t on) {
+    // Switching the book on takes effect with the next game: the book cannot pick up a
+    // game it has not followed from the start.
+    uci_options.own_book = on;
+    if (!on) game.state.book.in_use = 0;
+}
+void apply_ponder(int64_t on) { uci_options.ponder = on; }
+void apply_analyse_mode(int64_t on) {
+    uci_options.analyse_mode = on;
+    if (on) game.state.book.in_use = 0;
+}
+void apply_hash(int64_t mb) {
+    if (!set_hash_megabytes(static_cast<int>(mb)))
+        send("info string Hash %lld: not enough memory, the tables keep %d\n",
+             static_cast<long long>(mb), hash_megabytes());
+}
+void apply_clear_hash(int64_t) { clear_search_tables(); }
+void apply_threads(int64_t) {}
+void apply_move_overhead(int64_t ms) { set_move_overhead(static_cast<int32_t>(ms)); }
+
+// In the order "uci" lists them; the first two are the engine's oldest.
+constexpr UciOption UCI_OPTIONS[] = {
+    {"OwnBook", OptionType::CHECK, 1, 0, 1, apply_own_book},
+    {"Ponder", OptionType::CHECK, 0, 0, 1, apply_ponder},
+    {"Hash", OptionType::SPIN, DEFAULT_HASH_MB, MIN_HASH_MB, MAX_HASH_MB, apply_hash},
+    {"Clear Hash", OptionType::BUTTON, 0, 0, 0, apply_clear_hash},
+    // One search thread: declared because clients set it on every engine.
+    {"Threads", OptionType::SPIN, 1, 1, 1, apply_threads},
+    {"Move Overhead", OptionType::SPIN, DEFAULT_MOVE_OVERHEAD_MS, 0, 5000, apply_move_overhead},
+    {"UCI_AnalyseMode", OptionType::CHECK, 0, 0, 1, apply_analyse_mode},
+};
+
 void print_identity() {
-    send("id name %s\n"
-         "id author %s\n"
-         "option name OwnBook type check default true\n"
-         "option name Ponder type check default false\n"
-         "uciok\n",
-         UCI_ENGINE_NAME, ENGINE_AUTHOR);
+    send("id name %s\nid author %s\n", UCI_ENGINE_NAME, ENGINE_AUTHOR);
+    for (const UciOption& o : UCI_OPTIONS) {
+        switch (o.type) {
+        case OptionType::CHECK:
+            send("option name %s type check default %s\n", o.name, o.initial ? "true" : "false");
+            break;
+        case OptionType::SPIN:
+            send("option name %s type spin default %lld min %lld max %lld\n", o.name,
+                 static_cast<long long>(o.initial), static_cast<long long>(o.min),
+                 static_cast<long long>(o.max));
+            break;
+        case OptionType::BUTTON: send("option name %s type button\n", o.name); break;
+        }
+    }
+    send("uciok\n");
 }
 
-bool parse_check_value(const char* value, bool* on) {
-    if (equal_ignoring_case(value, "true"))
-        *on = true;
-    else if (equal_ignoring_case(value, "false"))
-        *on = false;
-    else
-        return false;
+// A whole number, perhaps signed; false for anything else.
+bool parse_integer(const char* text, int64_t& value) {
+    const char* p = text;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    if (!*p) return false;
+    int64_t v = 0;
+    for (; *p; ++p) {
+        if (*p < '0' || *p > '9') return false;
+        if (v < INT64_MAX / 100) v = v * 10 + (*p - '0');
+    }
+    value = negative ? -v : v;
     return true;
 }
 
-// "setoption name <name> [value <value>]"; a name may have several words.
+// The value of a check or a spin, a spin clamped to its range; false when unreadable.
+bool parse_option_value(const UciOption& o, const char* text, int64_t& value) {
+    if (o.type == OptionType::BUTTON) return true;
+    if (o.type == OptionType::CHECK) {
+        if (equal_ignoring_case(text, "true"))
+            value = 1;
+        else if (equal_ignoring_case(text, "false"))
+            value = 0;
+        else
+            return false;
+        return true;
+    }
+    if (!parse_integer(text, value)) return false;
+    value = value < o.min ? o.min : value > o.max ? o.max : value;
+    return true;
+}
+
+// "setoption name <name> [value <value>]": the name in any case and of several words, the
+// value of a button left out or not.
 void set_option(char* args) {
     char* cursor = args;
     char* word = next_word(cursor, UCI_WORDS);
-    if (!word || !equal_ignoring_case(word, "name")) return;
+    if (!word || !equal_ignoring_case(word, "name")) {
+        uci_say("setoption needs: name <name> [value <value>]");
+        return;
+    }
     char name[OPTION_TEXT_SIZE] = "", value[OPTION_TEXT_SIZE] = "";
     bool in_value = false, fits = true;
     while ((word = next_word(cursor, UCI_WORDS))) {
@@ -59,24 +138,17 @@ void set_option(char* args) {
         else
             fits = append_word(in_value ? value : name, OPTION_TEXT_SIZE, word) && fits;
     }
-    if (!fits) return;
-    const bool book = equal_ignoring_case(name, "OwnBook"),
-               ponder = equal_ignoring_case(name, "Ponder");
-    if (!book && !ponder) return; // Hash and options of other engines
-    bool on = false;
-    if (!parse_check_value(value, &on)) {
-        uci_say(book ? "OwnBook needs true or false, not: " : "Ponder needs true or false, not: ",
-                value);
+    for (const UciOption& o : UCI_OPTIONS) {
+        if (!equal_ignoring_case(name, o.name)) continue;
+        int64_t v = 0;
+        if (!fits || !parse_option_value(o, value, v)) {
+            send("info string invalid value for %s: %.40s\n", o.name, value);
+            return;
+        }
+        o.apply(v);
         return;
     }
-    if (ponder) {
-        uci_options.ponder = on;
-    } else {
-        // Switching the book on takes effect with the next game: the book cannot pick up a
-        // game it has not followed from the start.
-        uci_options.own_book = on;
-        if (!on) game.state.book.in_use = 0;
-    }
+    send("info string unknown option %.40s\n", name);
 }
 
 } // namespace

@@ -28,6 +28,6 @@ void uci_new_game();
 // gives false.
 bool uci_position(char* args);
 
-// The progress line: "info depth D score cp S nodes N nps X time T pv m1 m2 ...", mate
-// scores as "score mate N" in moves.
+// The progress line: "info depth D seldepth S multipv 1 score cp X nodes N nps R hashfull H
+// time T pv m1 m2 ...", mate scores as "score mate N" in moves.
 void uci_progress(const Progress& p);

@@ -7,12 +7,14 @@
 #include "game/game.h"
 #include "game/think.h"
 #include "movegen/movegen.h"
+#include "movegen/perft.h"
 #include "protocol/results.h"
 #include "protocol/uci.h"
 #include "protocol/uci_internal.h"
 #include "search/quiesce.h"
 #include "search/report.h"
 #include "search/root.h"
+#include "search/tables.h"
 #include "search/timeman.h"
 #include "io/input.h"
 #include "movegen/notation.h"
@@ -224,14 +226,14 @@ void announce(const Decision& d, Position& pos) {
 
 void uci_progress(const Progress& p) {
     LineText line;
-    line.add("info depth %d ", p.depth);
+    line.add("info depth %d seldepth %d multipv 1 ", p.depth, p.seldepth);
     if (const int mate = mate_in_moves(p.score))
         line.add("score mate %d ", mate);
     else
         line.add("score cp %d ", p.score);
     const uint64_t nps = static_cast<uint64_t>(p.nodes) * 1000 / (p.elapsed_ms ? p.elapsed_ms : 1);
-    line.add("nodes %u nps %llu time %u pv", p.nodes, static_cast<unsigned long long>(nps),
-             p.elapsed_ms);
+    line.add("nodes %u nps %llu hashfull %d time %u pv", p.nodes,
+             static_cast<unsigned long long>(nps), hash_permille(), p.elapsed_ms);
     char text[6];
     for (int i = 0; p.pv[i]; ++i) {
         move_to_full_text(p.pv[i], text);
@@ -245,7 +247,31 @@ void uci_install_hooks() {
     game.may_resign = false;
 }
 
+// "go perft N": the leaves below each root move, then their sum, as testers' scripts read
+// them. The count is not interrupted; N is kept to the console's range.
+void go_perft(char* cursor) {
+    int64_t depth = 1;
+    take_number(cursor, &depth);
+    static ScoredMove area[MAX_PERFT_DEPTH * MAX_MOVES];
+    static DivideEntry root[MAX_MOVES];
+    const int n = perft_divide(game.position, static_cast<int>(clamp64(depth, 1, MAX_PERFT_DEPTH)),
+                               area, root);
+    uint64_t total = 0;
+    char text[6];
+    for (int i = 0; i < n; ++i) {
+        move_to_full_text(root[i].move, text);
+        send("%s: %llu\n", text, static_cast<unsigned long long>(root[i].leaves));
+        total += root[i].leaves;
+    }
+    send("\nNodes searched: %llu\n", static_cast<unsigned long long>(total));
+}
+
 bool uci_go(char* args) {
+    char* first = args + std::strspn(args, " \t");
+    if (!std::strncmp(first, "perft", 5) && (!first[5] || first[5] == ' ' || first[5] == '\t')) {
+        go_perft(first + 5);
+        return true;
+    }
     GoRequest g{};
     parse_go(args, g);
     Position& pos = game.position;

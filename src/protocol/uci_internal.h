@@ -16,8 +16,9 @@ constexpr size_t UCI_LINE_SIZE = 65536;
 void uci_say(const char* text, const char* detail = "");
 
 struct UciOptions {
-    bool own_book; // OwnBook, applied at every new game
-    bool ponder;   // Ponder: the move line also names the expected reply
+    bool own_book;     // OwnBook, applied at every new game
+    bool ponder;       // Ponder: the move line also names the expected reply
+    bool analyse_mode; // UCI_AnalyseMode: the interface analyses, the book stays shut
 };
 extern UciOptions uci_options;
 

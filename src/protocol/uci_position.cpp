@@ -40,7 +40,8 @@ bool refuse(const char* text, const char* detail = "") {
 
 // The book holds games from the start position only, and only while the option is on.
 void apply_book_preference(bool from_start) {
-    if (!uci_options.own_book || !from_start) game.state.book.in_use = 0;
+    if (!uci_options.own_book || uci_options.analyse_mode || !from_start)
+        game.state.book.in_use = 0;
 }
 
 // A new game from "startpos" or a FEN the engine has accepted.

@@ -10,6 +10,7 @@
 
 struct Progress {
     int depth;
+    int seldepth;        // the deepest ply reached, quiescence included
     int32_t score;       // centipawns from the side to move, mate scores as they are
     uint32_t elapsed_ms; // since the search began
     uint32_t nodes;

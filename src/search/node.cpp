@@ -29,6 +29,7 @@ void poll() {
 void enter_node(Position& pos, int ply) {
     SearchState& s = search_state;
     ++s.nodes;
+    if (ply > s.seldepth) s.seldepth = ply;
     if (++s.poll_counter >= POLL_INTERVAL) {
         poll();
         s.poll_counter = 0;

@@ -7,7 +7,11 @@ FrontEnd front_end;
 
 void report_progress(int depth, int32_t score) {
     if (!front_end.progress) return;
-    const Progress p{depth, score, tick_ms() - search_state.start_ms, search_state.nodes,
+    const Progress p{depth,
+                     search_state.seldepth,
+                     score,
+                     tick_ms() - search_state.start_ms,
+                     search_state.nodes,
                      search_state.pv[0]};
     front_end.progress(p);
 }

@@ -9,6 +9,7 @@ void begin_search() {
     s.start_ms = s.clock_ms = tick_ms();
     s.time_plan = TimePlan{};
     s.nodes = 0;
+    s.seldepth = 0;
     s.poll_counter = 0;
     s.status = STATUS_IDLE;
     s.root_has_move = false;

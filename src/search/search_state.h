@@ -81,6 +81,7 @@ struct SearchState {
     uint32_t clock_ms;     // when the engine's clock began to run for this move
     TimePlan time_plan;    // the time manager's plan for this move
     uint32_t nodes;        // nodes visited; perft counts into it too
+    int seldepth;          // the deepest ply a node was entered at, quiescence included
     uint32_t poll_counter; // nodes since the last poll
     int32_t status;        // STATUS_IDLE, STATUS_RUNNING or STATUS_STOP
     // The first root move of the first iteration has a score: from then on a stop can be

@@ -24,18 +24,14 @@ int divide(const char* fen, int depth) {
     }
     if (depth < 1) depth = 1;
     if (depth > MAX_PERFT_DEPTH) depth = MAX_PERFT_DEPTH;
-    Position& pos = game.position;
-    ScoredMove* end = gen_legal(pos, area);
+    static DivideEntry root[MAX_MOVES];
+    const int n = perft_divide(game.position, depth, area, root);
     uint64_t total = 0;
-    for (ScoredMove* m = area; m != end; ++m) {
-        Undo undo;
-        make_move(pos, m->move, undo);
-        const uint64_t n = perft_leaves(pos, depth - 1, end);
-        unmake_move(pos, m->move, undo);
+    for (int i = 0; i < n; ++i) {
         char text[6] = {};
-        move_to_full_text(m->move, text);
-        send("%s %llu\n", text, static_cast<unsigned long long>(n));
-        total += n;
+        move_to_full_text(root[i].move, text);
+        send("%s %llu\n", text, static_cast<unsigned long long>(root[i].leaves));
+        total += root[i].leaves;
     }
     send("\nNodes searched: %llu\n", static_cast<unsigned long long>(total));
     return 0;
