@@ -15,6 +15,7 @@
 #include "search/quiesce.h"
 #include "search/report.h"
 #include "search/root.h"
+#include "search/tables.h"
 #include "search/timeman.h"
 #include "io/input.h"
 #include "movegen/notation.h"
@@ -32,14 +33,14 @@ constexpr uint32_t PONDER_HIT_MIN_MS = 60000;
 constexpr double MOVETIME_LIMIT_S = 3600;
 
 constexpr char FEATURE_LINE[] = "feature ping=1 setboard=1 playother=1 myname=\"%s\" "
-                                "variants=\"normal\" done=1\n";
+                                "variants=\"normal\" memory=1 exclude=1 done=1\n";
 
 // Words GUIs send that this front end has no use for and for which an error reply would
 // only be noise in the interface's log.
-constexpr char SILENT_WORDS[][12] = {"xboard", "accepted", "rejected", "random", "post", "nopost",
-                                     "otim",   "computer", "white",    "black",  "draw", "name",
-                                     "rating", "ics",      "hint",     "bk",     "nps",  "memory",
-                                     "cores",  "egtpath",  "option",   "result", "?",    "."};
+constexpr char SILENT_WORDS[][12] = {"xboard",  "accepted", "rejected", "random", "post", "nopost",
+                                     "otim",    "computer", "white",    "black",  "draw", "name",
+                                     "rating",  "ics",      "hint",     "bk",     "nps",  "cores",
+                                     "egtpath", "option",   "result",   "?",      "."};
 
 // Lines that take the position away from a search on the engine's own move: it stops and
 // plays nothing, and the line is carried out afterwards.
@@ -53,6 +54,11 @@ struct XboardState {
     bool analysis_due;   // analysing and something changed since the last analysis began
     int depth_limit;     // "sd", 0 for none
     int32_t movetime_ms; // "st", 0 for none
+    // Root moves left out by "exclude", for the position of this key: any other position
+    // has all its moves again.
+    uint64_t exclude_key;
+    int excluded_count;
+    Move excluded[MAX_MOVES];
     char search_line[LINE_SIZE];
 };
 XboardState xb;
@@ -86,6 +92,73 @@ double seconds(const char* text) {
 
 void missing_argument(const char* command) { send("Error (missing argument): %s\n", command); }
 
+bool is_excluded(Move move) {
+    for (int i = 0; i < xb.excluded_count; ++i)
+        if (same_move(xb.excluded[i], move)) return true;
+    return false;
+}
+
+// The root moves of the next search: those not excluded in this position. With every move
+// excluded the search is not restricted: the protocol lets the exclusion wait until a move
+// is included again.
+void restrict_root_moves() {
+    if (xb.exclude_key != game.position.key || xb.excluded_count == 0) return;
+    ScoredMove list[MAX_MOVES];
+    ScoredMove* end = gen_legal(game.position, list);
+    SearchLimits& limits = search_state.limits;
+    limits.root_count = 0;
+    for (ScoredMove* m = list; m != end; ++m)
+        if (!is_excluded(m->move)) limits.root_only[limits.root_count++] = m->move;
+}
+
+// "exclude MOVE", "include MOVE", "exclude all", "include all".
+void exclude_command(const char* command, char* arg, bool exclude) {
+    char* cursor = arg ? arg : const_cast<char*>("");
+    const char* word = next_word(cursor);
+    if (!word) {
+        missing_argument(command);
+        return;
+    }
+    if (xb.exclude_key != game.position.key) {
+        xb.exclude_key = game.position.key;
+        xb.excluded_count = 0;
+    }
+    if (!std::strcmp(word, "all")) {
+        xb.excluded_count = 0;
+        if (exclude) {
+            ScoredMove list[MAX_MOVES];
+            ScoredMove* end = gen_legal(game.position, list);
+            for (ScoredMove* m = list; m != end; ++m) xb.excluded[xb.excluded_count++] = m->move;
+        }
+        return;
+    }
+    const Move move =
+        xb.board_refused || !has_move_form(word) ? MOVE_NONE : parse_move(game.position, word);
+    if (move == MOVE_NONE) {
+        send("Illegal move: %s\n", word);
+        return;
+    }
+    if (exclude && !is_excluded(move)) {
+        xb.excluded[xb.excluded_count++] = move;
+    } else if (!exclude) {
+        for (int i = 0; i < xb.excluded_count; ++i)
+            if (same_move(xb.excluded[i], move))
+                xb.excluded[i--] = xb.excluded[--xb.excluded_count];
+    }
+}
+
+// "memory N": the megabytes for the search tables, as UCI's Hash.
+void memory_command(char* arg) {
+    if (!arg) {
+        missing_argument("memory");
+        return;
+    }
+    const long mb = clamped(std::atol(arg), MIN_HASH_MB, MAX_HASH_MB);
+    if (!set_hash_megabytes(static_cast<int>(mb)))
+        send("telluser memory %ld: not enough memory, the tables keep %d MB\n", mb,
+             hash_megabytes());
+}
+
 // The limits of a search on the engine's own move or on the opponent's time. A depth
 // limit without any clock or time per move ("sd" alone, as scripts send it) is searched
 // to the end.
@@ -95,6 +168,7 @@ void set_game_limits() {
     search_state.limits.movetime_ms = xb.movetime_ms;
     search_state.limits.untimed =
         xb.depth_limit > 0 && xb.movetime_ms == 0 && !search_state.clock.given;
+    restrict_root_moves();
 }
 
 // After the engine's move the opponent's time is used when the game goes on.
@@ -179,6 +253,7 @@ void set_board(const char* fen) {
         missing_argument("setboard");
         return;
     }
+    xb.excluded_count = 0;
     if (new_game(fen)) {
         xb.board_refused = false;
         return;
@@ -254,6 +329,7 @@ void new_command() {
     xb.board_refused = false;
     xb.force_mode = false;
     xb.depth_limit = 0;
+    xb.excluded_count = 0;
     // The interface sends the clock again before the new game's first move, if it keeps
     // one: a game without a clock must not inherit the last game's.
     search_state.clock.given = false;
@@ -263,6 +339,7 @@ void undo_plies(int plies) {
     if (xb.board_refused) return;
     take_back(game.position, plies);
     game.state.pondering = false;
+    xb.excluded_count = 0;
 }
 
 // The engine's reply from the thinking on the opponent's time, if that thinking can be
@@ -334,6 +411,10 @@ bool dispatch(char* line) {
         game.analysing = false;
     } else if (!std::strcmp(word, "variant")) {
         select_variant(rest);
+    } else if (!std::strcmp(word, "exclude") || !std::strcmp(word, "include")) {
+        exclude_command(word, rest, word[0] == 'e');
+    } else if (!std::strcmp(word, "memory")) {
+        memory_command(rest);
     } else if (is_silent_word(word)) {
     } else if (has_move_form(word)) {
         xboard_opponent_move(game.position, word, xb.force_mode || game.analysing);
@@ -354,6 +435,7 @@ void xboard_analyse() {
     search_state.limits = SearchLimits{};
     search_state.limits.untimed = true;
     search_state.limits.no_early_stop = true;
+    restrict_root_moves();
     game.state.pondering = false;
     think(game.position);
 }
@@ -428,6 +510,7 @@ void xboard_opponent_move(Position& pos, const char* word, bool force) {
     if (game.state.book.in_use) record_book_move(game.state.book, pos.ply, word);
     Undo undo;
     make_move(pos, move, undo);
+    xb.excluded_count = 0;
 
     // The thinking on the opponent's time belonged to the position before this move; it
     // can be used for this move only, and only outside force mode.
