@@ -12,7 +12,7 @@
 #include "io/input.h"
 #include "io/output.h"
 
-UciOptions uci_options = {true, false, false};
+UciOptions uci_options = {true, false, false, 1};
 
 namespace {
 
@@ -57,6 +57,7 @@ void apply_hash(int64_t mb) {
 }
 void apply_clear_hash(int64_t) { clear_search_tables(); }
 void apply_threads(int64_t) {}
+void apply_multipv(int64_t lines) { uci_options.multipv = static_cast<int>(lines); }
 void apply_move_overhead(int64_t ms) { set_move_overhead(static_cast<int32_t>(ms)); }
 
 // In the order "uci" lists them; the first two are the engine's oldest.
@@ -65,6 +66,7 @@ constexpr UciOption UCI_OPTIONS[] = {
     {"Ponder", OptionType::CHECK, 0, 0, 1, apply_ponder},
     {"Hash", OptionType::SPIN, DEFAULT_HASH_MB, MIN_HASH_MB, MAX_HASH_MB, apply_hash},
     {"Clear Hash", OptionType::BUTTON, 0, 0, 0, apply_clear_hash},
+    {"MultiPV", OptionType::SPIN, 1, 1, MAX_MULTIPV, apply_multipv},
     // One search thread: declared because clients set it on every engine.
     {"Threads", OptionType::SPIN, 1, 1, 1, apply_threads},
     {"Move Overhead", OptionType::SPIN, DEFAULT_MOVE_OVERHEAD_MS, 0, 5000, apply_move_overhead},

@@ -226,7 +226,7 @@ void announce(const Decision& d, Position& pos) {
 
 void uci_progress(const Progress& p) {
     LineText line;
-    line.add("info depth %d seldepth %d multipv 1 ", p.depth, p.seldepth);
+    line.add("info depth %d seldepth %d multipv %d ", p.depth, p.seldepth, p.line);
     if (const int mate = mate_in_moves(p.score))
         line.add("score mate %d ", mate);
     else
@@ -287,6 +287,7 @@ bool uci_go(char* args) {
     session.ponder = g.ponder;
     session.hold = g.infinite || g.ponder;
     search_state.limits = SearchLimits{};
+    search_state.limits.multipv = uci_options.multipv;
     clear_engine_clock();
     if (g.has_time[us]) set_uci_clock(g.time[us], g.inc[us], g.moves_to_go);
     if (g.has_depth) search_state.limits.depth = static_cast<int>(clamp64(g.depth, 1, MAX_PLY - 1));

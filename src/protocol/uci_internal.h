@@ -19,6 +19,7 @@ struct UciOptions {
     bool own_book;     // OwnBook, applied at every new game
     bool ponder;       // Ponder: the move line also names the expected reply
     bool analyse_mode; // UCI_AnalyseMode: the interface analyses, the book stays shut
+    int multipv;       // MultiPV: lines per search
 };
 extern UciOptions uci_options;
 

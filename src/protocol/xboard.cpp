@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 #include "board/history.h"
 #include "board/make_move.h"
@@ -33,14 +34,15 @@ constexpr uint32_t PONDER_HIT_MIN_MS = 60000;
 constexpr double MOVETIME_LIMIT_S = 3600;
 
 constexpr char FEATURE_LINE[] = "feature ping=1 setboard=1 playother=1 myname=\"%s\" "
-                                "variants=\"normal\" memory=1 exclude=1 done=1\n";
+                                "variants=\"normal\" memory=1 exclude=1 "
+                                "option=\"MultiPV -spin 1 1 64\" done=1\n";
 
 // Words GUIs send that this front end has no use for and for which an error reply would
 // only be noise in the interface's log.
 constexpr char SILENT_WORDS[][12] = {"xboard",  "accepted", "rejected", "random", "post", "nopost",
                                      "otim",    "computer", "white",    "black",  "draw", "name",
                                      "rating",  "ics",      "hint",     "bk",     "nps",  "cores",
-                                     "egtpath", "option",   "result",   "?",      "."};
+                                     "egtpath", "result",   "?",        "."};
 
 // Lines that take the position away from a search on the engine's own move: it stops and
 // plays nothing, and the line is carried out afterwards.
@@ -54,6 +56,7 @@ struct XboardState {
     bool analysis_due;   // analysing and something changed since the last analysis began
     int depth_limit;     // "sd", 0 for none
     int32_t movetime_ms; // "st", 0 for none
+    int multipv;         // the MultiPV option: thinking lines per depth
     // Root moves left out by "exclude", for the position of this key: any other position
     // has all its moves again.
     uint64_t exclude_key;
@@ -147,6 +150,30 @@ void exclude_command(const char* command, char* arg, bool exclude) {
     }
 }
 
+// "option NAME=VALUE", the engine's one option being MultiPV: its name in any case, a value
+// out of range clamped.
+void option_command(char* arg) {
+    if (!arg) {
+        missing_argument("option");
+        return;
+    }
+    char* value = std::strchr(arg, '=');
+    if (value) *value++ = '\0';
+    char* cursor = arg;
+    const char* name = next_word(cursor);
+    if (!name || strcasecmp(name, "MultiPV")) {
+        send("Error (unknown option): %s\n", name ? name : "");
+        return;
+    }
+    char* end = nullptr;
+    const long lines = value ? std::strtol(value, &end, 10) : 0;
+    if (!value || end == value || (*end && *end != ' ' && *end != '\n')) {
+        send("Error (invalid value): option MultiPV=%.40s\n", value ? value : "");
+        return;
+    }
+    xb.multipv = static_cast<int>(clamped(lines, 1, MAX_MULTIPV));
+}
+
 // "memory N": the megabytes for the search tables, as UCI's Hash.
 void memory_command(char* arg) {
     if (!arg) {
@@ -168,6 +195,7 @@ void set_game_limits() {
     search_state.limits.movetime_ms = xb.movetime_ms;
     search_state.limits.untimed =
         xb.depth_limit > 0 && xb.movetime_ms == 0 && !search_state.clock.given;
+    search_state.limits.multipv = xb.multipv;
     restrict_root_moves();
 }
 
@@ -415,6 +443,8 @@ bool dispatch(char* line) {
         exclude_command(word, rest, word[0] == 'e');
     } else if (!std::strcmp(word, "memory")) {
         memory_command(rest);
+    } else if (!std::strcmp(word, "option")) {
+        option_command(rest);
     } else if (is_silent_word(word)) {
     } else if (has_move_form(word)) {
         xboard_opponent_move(game.position, word, xb.force_mode || game.analysing);
@@ -435,6 +465,7 @@ void xboard_analyse() {
     search_state.limits = SearchLimits{};
     search_state.limits.untimed = true;
     search_state.limits.no_early_stop = true;
+    search_state.limits.multipv = xb.multipv;
     restrict_root_moves();
     game.state.pondering = false;
     think(game.position);
@@ -530,6 +561,7 @@ bool xboard_command(char* line) { return dispatch(line); }
 
 void xboard_begin() {
     xb = XboardState{};
+    xb.multipv = 1;
     game.analysing = false;
     game.may_resign = true;
     front_end = FrontEnd{xboard_poll, xboard_progress, nullptr};

@@ -11,6 +11,7 @@
 struct Progress {
     int depth;
     int seldepth;        // the deepest ply reached, quiescence included
+    int line;            // 1 for the best line, then 2 ... for the next ones
     int32_t score;       // centipawns from the side to move, mate scores as they are
     uint32_t elapsed_ms; // since the search began
     uint32_t nodes;

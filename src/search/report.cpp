@@ -5,14 +5,15 @@
 
 FrontEnd front_end;
 
-void report_progress(int depth, int32_t score) {
+void report_progress(int depth, int line, int32_t score, const Move* pv) {
     if (!front_end.progress) return;
     const Progress p{depth,
                      search_state.seldepth,
+                     line,
                      score,
                      tick_ms() - search_state.start_ms,
                      search_state.nodes,
-                     search_state.pv[0]};
+                     pv};
     front_end.progress(p);
 }
 

@@ -7,8 +7,9 @@
 
 #include "search/front_end.h"
 
-// Called by the root with the iteration depth and the new best score.
-void report_progress(int depth, int32_t score);
+// Called by the root with the iteration depth, the line's number (1 for the best), its
+// score and its moves.
+void report_progress(int depth, int line, int32_t score, const Move* pv);
 
 // Mate scores: moves until mate, positive when the side to move mates, negative when it
 // is mated; 0 for an ordinary score.

@@ -29,6 +29,7 @@ struct SearchLimits {
     bool untimed;        // no clock, allotment or movetime stops
     bool no_early_stop;  // thinking on the opponent's time or analysing: no iteration stops
     int mate_moves;      // stop once a mate in this many moves is proven (depth 2N at most)
+    int multipv;         // lines to search and report, each with its own first move (0: 1)
     int root_count;      // search only these root moves (0: all)
     Move root_only[MAX_MOVES];
 };
@@ -75,6 +76,16 @@ struct RootMoves {
     int mate_iterations; // iterations that ended with a mate score
 };
 
+// Most lines a search reports at once.
+constexpr int MAX_MULTIPV = 64;
+
+// The lines of a search of several: each line's moves, ended by MOVE_NONE, and its score,
+// from the last iteration that completed the line.
+struct MultiPv {
+    Move line[MAX_MULTIPV][MAX_PLY + 2];
+    int32_t score[MAX_MULTIPV];
+};
+
 struct SearchState {
     SearchLimits limits;   // set by the front end before the search
     uint32_t start_ms;     // when the search began (the progress lines count from here)
@@ -104,6 +115,7 @@ struct SearchState {
     // of the last root move that raised alpha, which outlives the search: the reply the
     // engine expects is read from it.
     Move pv[MAX_PLY + 2][MAX_PLY + 2];
+    MultiPv multipv;
     // The two latest quiet moves that cut a node off at each ply, the latest first; a node
     // forgets its ply's pair on entry.
     Move killers[MAX_PLY + 2][2];

@@ -1,5 +1,8 @@
 // The search in this process: draws inside the tree, quiescence, the state a search leaves
-// behind (also when aborted or capped), and lines that run into the ply limit.
+// behind (also when aborted or capped), lines that run into the ply limit, and searches of
+// several lines.
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "eval/evaluate.h"
@@ -121,3 +124,51 @@ TEST(Search, LinesRunningIntoThePlyLimitStayInsideTheTables) {
 }
 
 } // namespace
+
+// Several lines: every depth reports its lines in full, numbered from 1, best score first,
+// each with its own first move; the decision is the first line's move. With fewer legal
+// moves than lines asked for, every move gets a line.
+std::vector<Progress> lines_seen;
+std::vector<std::vector<Move>> line_moves;
+void collect_line(const Progress& p) {
+    lines_seen.push_back(p);
+    std::vector<Move> moves;
+    for (int i = 0; p.pv[i]; ++i) moves.push_back(p.pv[i]);
+    line_moves.push_back(moves);
+}
+
+TEST(Search, SeveralLinesAreCompleteOrderedAndDistinct) {
+    const struct {
+        const char* fen;
+        int asked, lines;
+    } cases[] = {
+        {"r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP2BPPP/R2QKB1R w KQ - 0 8", 3, 3},
+        {"7k/8/8/8/8/8/8/K6r w - - 0 1", 5, 2},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(reset_engine(c.fen));
+        lines_seen.clear();
+        line_moves.clear();
+        front_end.progress = collect_line;
+        search_state.limits = depth_limits(7);
+        search_state.limits.multipv = c.asked;
+        begin_search();
+        search_state.status = STATUS_RUNNING;
+        const RootResult r = root_search(game.position);
+        search_state.status = STATUS_IDLE;
+        front_end.progress = nullptr;
+        ASSERT_EQ(lines_seen.size(), static_cast<size_t>(7 * c.lines)) << c.fen;
+        for (size_t i = 0; i < lines_seen.size(); ++i) {
+            const Progress& p = lines_seen[i];
+            const size_t first = i - i % c.lines;
+            EXPECT_EQ(p.depth, static_cast<int>(i / c.lines) + 1);
+            EXPECT_EQ(p.line, static_cast<int>(i % c.lines) + 1);
+            ASSERT_FALSE(line_moves[i].empty());
+            for (size_t j = first; j < i; ++j) {
+                EXPECT_GE(lines_seen[j].score, p.score) << "best first, depth " << p.depth;
+                EXPECT_NE(line_moves[j][0], line_moves[i][0]) << "distinct, depth " << p.depth;
+            }
+        }
+        EXPECT_EQ(r.best_move, line_moves[lines_seen.size() - c.lines][0]) << c.fen;
+    }
+}
