@@ -227,10 +227,14 @@ ml_play_game() {
 
     local us=first them=second
     local ours=(-fcp "$ML_ENGINE_DIR/kelvorante-measured" -fd "$ML_ENGINE_DIR")
+    # ML_ENGINE_OPTIONS, "NAME=VALUE,...": Kelvorante's options, set by xboard (through
+    # polyglot in UCI) as a user sets them in the engine's settings.
+    [ -n "${ML_ENGINE_OPTIONS:-}" ] && ours+=(-firstOptions "$ML_ENGINE_OPTIONS")
     local theirs=(-scp "$opponent" -sd "$dir/opponent")
     if [ "$colour" = black ]; then
         us=second them=first
         ours=(-scp "$ML_ENGINE_DIR/kelvorante-measured" -sd "$ML_ENGINE_DIR")
+        [ -n "${ML_ENGINE_OPTIONS:-}" ] && ours+=(-secondOptions "$ML_ENGINE_OPTIONS")
         theirs=(-fcp "$opponent" -fd "$dir/opponent")
     fi
     local uci=()

@@ -34,6 +34,8 @@ Usage: tools/soak.sh [--strength] [options]
   --out DIR                 where the games, logs and the summary go (default a new /tmp/kelvorante-soak.*)
   --markdown FILE           strength: the results table (default doc/strength.md)
   --plot FILE               strength: the score plot, PNG (default doc/strength.png)
+  --ponder on|off|both      soak: games with thinking on the opponent's time, without, or half each (default both)
+  --engine-options L        Kelvorante's options as xboard sets them, "NAME=VALUE,..." (e.g. "MultiPV=3")
   --require                 a package that cannot be installed fails the run instead of skipping it
 EOF
 }
@@ -46,6 +48,7 @@ per=""
 tc=""
 opponents=""
 protocols="xboard uci"
+ponder_mode=both
 engine="$ML_ROOT/build/kelvorante"
 openings="$ML_ROOT/tools/openings.txt"
 book=""
@@ -67,6 +70,8 @@ while [ $# -gt 0 ]; do
     --out) out=${2:-}; shift 2 ;;
     --markdown) markdown=${2:-}; shift 2 ;;
     --plot) plot=${2:-}; shift 2 ;;
+    --engine-options) export ML_ENGINE_OPTIONS=${2:-}; shift 2 ;;
+    --ponder) ponder_mode=${2:-}; shift 2 ;;
     --require) require=1; shift ;;
     -h | --help) usage; exit 0 ;;
     *) echo "soak: unknown argument: $1" >&2; usage >&2; exit 2 ;;
@@ -83,6 +88,7 @@ else
         { echo "soak: --games-per-opponent, --markdown and --plot belong to --strength" >&2; exit 2; }
     games=${games:-200} tc=${tc:-40/20} opponents=${opponents:-fairymax hoichess}
     case "$games" in '' | *[!0-9]* | 0) echo "soak: --games needs a positive number" >&2; exit 2 ;; esac
+    case "$ponder_mode" in on | off | both) ;; *) echo "soak: --ponder takes on, off or both" >&2; exit 2 ;; esac
 fi
 ml_parse_tc "$tc" || exit 2
 ml_read_openings "$openings" || exit 2
@@ -129,6 +135,7 @@ else
     # first few pairs of games already differ in all three.
     combos=()
     for combo in "xboard 0" "uci 1" "xboard 1" "uci 0"; do
+        case "$ponder_mode:${combo#* }" in on:0 | off:1) continue ;; esac
         [[ " ${protocol_list[*]} " == *" ${combo% *} "* ]] && combos+=("$combo")
     done
     cells=()
