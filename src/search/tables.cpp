@@ -1,7 +1,10 @@
 #include "search/tables.h"
 
+#include <cstring>
+
 #include "eval/eval_cache.h"
 #include "search/ordering.h"
+#include "search/search_state.h"
 #include "search/tt.h"
 
 namespace {
@@ -33,6 +36,10 @@ void clear_search_tables() {
     clear_eval_cache();
     clear_pawn_cache();
     clear_cutoff_stats();
+    // The first iteration follows the last line the table holds: a line of another game
+    // would make the same search visit other nodes.
+    std::memset(search_state.pv, 0, sizeof search_state.pv);
+    std::memset(&search_state.multipv, 0, sizeof search_state.multipv);
 }
 
 int hash_permille() {

@@ -15,8 +15,9 @@ constexpr int MAX_HASH_MB = 4096;
 bool set_hash_megabytes(int mb);
 int hash_megabytes();
 
-// Empties the tables and what the search learns across searches (the cut-off statistics):
-// a search then visits exactly the nodes it visits in a new game.
+// Empties the tables and what the search learns across searches (the cut-off statistics,
+// the last principal variation): a search then visits exactly the nodes it visits in a new
+// game, whatever was searched before.
 void clear_search_tables();
 
 // The permille of the first thousand transposition-table slots written since the tables
