@@ -137,7 +137,9 @@ class Dialogue:
                 raise Failure("the output ended; expected: " + wanted)
             found = re.fullmatch(wanted, text) if kind.endswith("~") else text == wanted
             if found:
-                self.groups = found.groups() if kind.endswith("~") else ()
+                # A pattern without groups leaves the last captures for later lines.
+                if kind.endswith("~") and found.groups():
+                    self.groups = found.groups()
                 return
             if not kind.startswith("<<"):
                 raise Failure("expected: %s\n     got: %s" % (wanted, text))
@@ -161,14 +163,16 @@ class Dialogue:
     def position(self, moves):
         return self.base + (" moves " + " ".join(moves) if moves else "")
 
-    def substitute(self, text):
+    def substitute(self, text, escape=False):
         def group(found):
             if found.group(1) == "position":
-                return self.position(self.moves)
-            index = int(found.group(1))
-            if index > len(self.groups) or self.groups[index - 1] is None:
-                raise Failure("the last pattern captured no group %d" % index)
-            return self.groups[index - 1]
+                value = self.position(self.moves)
+            else:
+                index = int(found.group(1))
+                if index > len(self.groups) or self.groups[index - 1] is None:
+                    raise Failure("the last pattern captured no group %d" % index)
+                value = self.groups[index - 1]
+            return re.escape(value) if escape else value
 
         return re.sub(r"\$(\d|position)", group, text)
 
@@ -189,7 +193,7 @@ class Dialogue:
         if word == ">":
             self.send(self.substitute(rest).encode("latin-1") + b"\n")
         elif word in ("<", "<<", "<~", "<<~"):
-            self.expect(word, rest)
+            self.expect(word, self.substitute(rest, escape=word.endswith("~")))
         elif word == "@send":
             self.send(data(rest))
         elif word == "@file":
