@@ -17,8 +17,12 @@ constexpr int64_t RESERVE_INCREMENTS = 2;
 // fewer than this: the search rarely uses all of its allotment, and a clock spread over
 // thirty moves would only climb.
 constexpr int64_t MIN_HORIZON = 5;
-// A search runs at most this many allotments, and never past half of the clock.
+// A search runs at most this many allotments, and never past half of the clock. With moves
+// to a control every move draws on the same clock, and an iteration that ran to four
+// allotments left the last moves before the control a tenth of a second: there a search
+// runs at most two.
 constexpr int64_t HARD_ALLOTMENTS = 4;
+constexpr int64_t HARD_ALLOTMENTS_TO_CONTROL = 2;
 // With moves to go, the clock is shared as if this many more moves were to come: the
 // control is reached with time in hand, not with a clock run down to the last moment.
 constexpr int64_t SPARE_MOVES = 2;
@@ -98,7 +102,9 @@ TimePlan plan_time(const ClockInputs& c, int32_t movetime_ms, int64_t moves_made
     // The interface's view of the move is longer than the engine's by the overhead: it is
     // taken off before the clock is halved and again after.
     int64_t hard = usable / 2 - overhead;
-    if (hard > HARD_ALLOTMENTS * allotment) hard = HARD_ALLOTMENTS * allotment;
+    const int64_t most =
+        (moves_to_go > 0 ? HARD_ALLOTMENTS_TO_CONTROL : HARD_ALLOTMENTS) * allotment;
+    if (hard > most) hard = most;
     hard = clamp64(hard, 1, MAX_CLOCK_MS);
     allotment = clamp64(allotment, 1, hard);
     return TimePlan{static_cast<int32_t>(allotment), static_cast<int32_t>(hard), false,

@@ -79,10 +79,10 @@ TEST(TimeManager, NoPlanRunsPastTheClock) {
 
 TEST(TimeManager, ControlsShapeThePlan) {
     // 40 moves in 5 minutes, the first move after the set-up: the clock less the overhead
-    // shared as if by 42 moves, and the hard stop at four allotments.
+    // shared as if by 42 moves, and the hard stop at two allotments.
     TimePlan p = plan_time(xboard_clock(40, 0, 300000), 0, 0);
     EXPECT_EQ(p.allotment_ms, 299990 / 42);
-    EXPECT_EQ(p.hard_ms, 4 * (299990 / 42));
+    EXPECT_EQ(p.hard_ms, 2 * (299990 / 42));
     // The control counts moves from the set-up: 37 made, 3 to go; the next period starts
     // afresh after 40.
     EXPECT_EQ(plan_time(xboard_clock(40, 0, 60000), 0, 37).allotment_ms, 59990 / 5);
@@ -92,6 +92,9 @@ TEST(TimeManager, ControlsShapeThePlan) {
     p = plan_time(xboard_clock(40, 0, 40000), 0, 39);
     EXPECT_EQ(p.allotment_ms, 39990 / 3);
     EXPECT_EQ(p.hard_ms, 39990 / 2 - 10);
+    // Sudden death: four allotments.
+    p = plan_time(uci_clock(60000, 0, 0), 0, 0);
+    EXPECT_EQ(p.hard_ms, 4 * p.allotment_ms);
     // "level 0 2 12": the increment is spent on top of the clock's share; a clock of ten
     // increments is spread over nine moves, beyond a reserve of two increments.
     EXPECT_EQ(plan_time(xboard_clock(0, 12000, 120000), 0, 0).allotment_ms,
