@@ -595,12 +595,16 @@ def play_game(game_no, white, black, opening, tc, oracle, args):
         keys.append(pos.repetition_key())
     clocks = {"w": tc.start_clock(), "b": tc.start_clock()}
     players = {"w": white, "b": black}
-    # Each side's time use over the game; the control is counted from the moves the manager
-    # asks for, not from the game's move number (an opening line or a FEN may come first).
-    # The time offered is what the clock held for the side's first move and what was added
-    # to it before a later one (not what came in after its last move).
+    # Each side's time use over the game. The control is counted, as xboard counts it, from
+    # the position the game was set up from (the start position or a FEN, whatever its move
+    # number): the moves of an opening line count, the clock runs from the first move the
+    # manager asks for. The time offered is what the clock held for the side's first move and
+    # what was added to it before a later one (not what came in after its last move).
+    first_side = (fen.split()[1] if fen else "w")
+    line = len(opening["moves"])
     use = {side: {"moves": 0, "thinking": 0.0, "offered": 0.0, "coming": tc.base if tc.kind == "clock" else 0.0,
-                  "sessions": 0, "longest": None, "largest": None, "before_control": None} for side in "wb"}
+                  "sessions": 0, "longest": None, "largest": None, "before_control": None,
+                  "line_moves": (line + 1) // 2 if side == first_side else line // 2} for side in "wb"}
     record = {"round": game_no, "white": white.label, "black": black.label, "opening": opening["name"],
               "fault": None, "lowest_clock": {}, "clock_rule": {}}
     if fen:
@@ -621,7 +625,7 @@ def play_game(game_no, white, black, opening, tc, oracle, args):
         engine, u = players[side], use[side]
         colour, loss = ("White", "0-1") if side == "w" else ("Black", "1-0")
         move_no = int(pos.fen.split()[5])
-        to_go = tc.moves - u["moves"] % tc.moves if tc.moves else None
+        to_go = tc.moves - (u["moves"] + u["line_moves"]) % tc.moves if tc.moves else None
         before = clocks[side]
         # How long the manager waits before a silence is a stall, and the most a move may take.
         allowed = None if tc.kind == "depth" else before
@@ -672,7 +676,7 @@ def play_game(game_no, white, black, opening, tc, oracle, args):
         if tc.kind == "clock":
             clocks[side] = left + tc.inc
             u["coming"] += tc.inc
-            if tc.moves and u["moves"] % tc.moves == 0:
+            if tc.moves and (u["moves"] + u["line_moves"]) % tc.moves == 0:
                 clocks[side] += tc.base  # a new session
                 u["coming"] += tc.base
                 u["sessions"] += 1
