@@ -99,8 +99,9 @@ TEST(TimeManager, ControlsShapeThePlan) {
     // increments is spread over nine moves, beyond a reserve of two increments.
     EXPECT_EQ(plan_time(xboard_clock(0, 12000, 120000), 0, 0).allotment_ms,
               (119990 - 2 * 12000) / 9 + 12000);
-    // 10 s + 0.1 s: a thirtieth of the clock beyond the reserve, and the increment.
-    EXPECT_EQ(plan_time(uci_clock(10000, 100, 0), 0, 0).allotment_ms, (9990 - 200) / 30 + 100);
+    // 10 s + 0.1 s: a thirtieth of the clock beyond the reserve (at least 2 s), and the
+    // increment.
+    EXPECT_EQ(plan_time(uci_clock(10000, 100, 0), 0, 0).allotment_ms, (9990 - 2000) / 30 + 100);
     // 2 s + 1 s: a move spends less than the increment while the clock is below two
     // increments, so the clock climbs back to them; a forced move is searched too, or the
     // increments it banks would pile up.
@@ -109,8 +110,10 @@ TEST(TimeManager, ControlsShapeThePlan) {
     EXPECT_GT(p.allotment_ms, 700);
     EXPECT_TRUE(p.search_forced);
     EXPECT_FALSE(plan_time(uci_clock(60000, 0, 0), 0, 0).search_forced);
-    // A minute without increment: a thirtieth of the clock.
-    EXPECT_EQ(plan_time(uci_clock(60000, 0, 0), 0, 0).allotment_ms, 59990 / 30);
+    // A minute without increment: a thirtieth of the clock beyond 2 s; a second: a thirtieth
+    // of its half.
+    EXPECT_EQ(plan_time(uci_clock(60000, 0, 0), 0, 0).allotment_ms, (59990 - 2000) / 30);
+    EXPECT_EQ(plan_time(uci_clock(1000, 0, 0), 0, 0).allotment_ms, (990 - 495) / 30);
     // A fixed time per move is used whole, less the overhead and a margin of a thirty-
     // second, even when the interface sends its clock beside it ("st 1" with "time 100").
     p = plan_time(xboard_clock(0, 0, 1000), 1000, 0);
