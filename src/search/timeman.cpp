@@ -13,8 +13,9 @@ constexpr int64_t SUDDEN_DEATH_MOVES = 30;
 // beyond them is spread over the moves, and the increment is spent on top. Below the
 // reserve a move spends a little less than its increment and the clock climbs back.
 constexpr int64_t RESERVE_INCREMENTS = 2;
-// However small the increment, the reserve is at least this, or half the clock when that is
-// less: at 5 s + 0.05 s a clock spread over 30 moves fell below 1.5 s by move 30.
+// However small the increment, the reserve is at least this (without an increment: or half
+// the clock when that is less): at 5 s + 0.05 s a clock spread over 30 moves fell below
+// 1.5 s by move 30.
 constexpr int64_t MIN_RESERVE_MS = 2000;
 // A clock of few increments is spread over as many moves as it holds increments, but not
 // fewer than this: the search rarely uses all of its allotment, and a clock spread over
@@ -100,7 +101,8 @@ TimePlan plan_time(const ClockInputs& c, int32_t movetime_ms, int64_t moves_made
         int64_t horizon = SUDDEN_DEATH_MOVES;
         if (increment > 0 && usable / increment < horizon)
             horizon = usable / increment > MIN_HORIZON ? usable / increment : MIN_HORIZON;
-        int64_t reserve = usable / 2 < MIN_RESERVE_MS ? usable / 2 : MIN_RESERVE_MS;
+        int64_t reserve =
+            increment == 0 && usable / 2 < MIN_RESERVE_MS ? usable / 2 : MIN_RESERVE_MS;
         if (reserve < RESERVE_INCREMENTS * increment) reserve = RESERVE_INCREMENTS * increment;
         allotment = (usable - reserve) / horizon + increment;
     }
