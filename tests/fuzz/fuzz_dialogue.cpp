@@ -8,7 +8,9 @@
 //   the game on the board; an XBoard analysis (run before the next line, as when the
 //   interface pauses) brings none;
 // - UCI: each "go" is answered with exactly one "bestmove", legal in the position searched
-//   (with a legal pondered reply), and no other line brings one.
+//   (with a legal pondered reply), and no other line brings one; "go perft" (cut to the
+//   console's perft depth) ends with one "Nodes searched:" line.
+#include "board/history.h"
 #include "fuzz_support.h"
 #include "movegen/notation.h"
 #include "protocol/uci.h"
@@ -56,7 +58,7 @@ int check_answers(const char* text) {
         const int fields = std::sscanf(rest, "%7s ponder %7s", best, ponder);
         Position& pos = game.position;
         if (!std::strcmp(best, "0000")) {
-            fuzz::check(pos.ply >= static_cast<uint32_t>(GAME_PLY_LIMIT) || no_legal_move(pos),
+            fuzz::check(at_ply_limit(pos) || no_legal_move(pos),
                         "bestmove 0000 with a legal move at hand");
             return;
         }
@@ -79,6 +81,19 @@ bool console_line(char* text) {
         depth > PERFT_DEPTH_LIMIT)
         std::snprintf(text, LINE_SIZE, "perft %d", PERFT_DEPTH_LIMIT);
     return console_command(text);
+}
+
+// One UCI line, "go perft" cut to the same depth; true for a perft, which answers with a
+// count, not a bestmove.
+bool uci_perft_line(char* text) {
+    char go[8], word[8];
+    int depth = 1;
+    if (std::sscanf(text, " %7s %7s %d", go, word, &depth) < 2 || std::strcmp(go, "go") ||
+        std::strcmp(word, "perft"))
+        return false;
+    if (depth > PERFT_DEPTH_LIMIT)
+        std::snprintf(text, UCI_LINE_SIZE, "go perft %d", PERFT_DEPTH_LIMIT);
+    return true;
 }
 
 // Once per process, with files a dialogue may name: a short book, FEN files for the
@@ -125,7 +140,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             fuzz::take_output();
             continue;
         }
-        const bool go = dialect == Dialect::UCI && first_word_is(line, "go", UCI_WORDS);
+        const bool perft = dialect == Dialect::UCI && uci_perft_line(line);
+        const bool go = !perft && dialect == Dialect::UCI && first_word_is(line, "go", UCI_WORDS);
         const bool go_on = dialect == Dialect::CONSOLE  ? console_line(line)
                            : dialect == Dialect::XBOARD ? xboard_command(line)
                                                         : uci_command(line);
@@ -137,6 +153,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const int answers = check_answers(out);
             fuzz::check(go ? answers == 1 || (!go_on && answers == 0) : answers == 0,
                         "a go is not answered by exactly one bestmove, or another line is");
+            if (perft)
+                fuzz::check(each_line_starting(out, "Nodes searched: ", [](const char*) {}) == 1,
+                            "go perft does not end with one count");
         }
         if (!go_on) break;
     }
