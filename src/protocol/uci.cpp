@@ -2,6 +2,7 @@
 #include "protocol/uci.h"
 
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 #include "game/game.h"
@@ -91,21 +92,6 @@ void print_identity() {
     send("uciok\n");
 }
 
-// A whole number, perhaps signed; false for anything else.
-bool parse_integer(const char* text, int64_t& value) {
-    const char* p = text;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+') ++p;
-    if (!*p) return false;
-    int64_t v = 0;
-    for (; *p; ++p) {
-        if (*p < '0' || *p > '9') return false;
-        if (v < INT64_MAX / 100) v = v * 10 + (*p - '0');
-    }
-    value = negative ? -v : v;
-    return true;
-}
-
 // The value of a check or a spin, a spin clamped to its range; false when unreadable.
 bool parse_option_value(const UciOption& o, const char* text, int64_t& value) {
     if (o.type == OptionType::BUTTON) return true;
@@ -118,7 +104,8 @@ bool parse_option_value(const UciOption& o, const char* text, int64_t& value) {
             return false;
         return true;
     }
-    if (!parse_integer(text, value)) return false;
+    if (!is_number(text)) return false;
+    value = std::strtoll(text, nullptr, 10); // saturates far beyond every range
     value = value < o.min ? o.min : value > o.max ? o.max : value;
     return true;
 }

@@ -39,14 +39,6 @@ struct SearchSession {
 };
 SearchSession session;
 
-bool is_number(const char* word) {
-    if (*word == '-' || *word == '+') ++word;
-    if (!*word) return false;
-    for (; *word; ++word)
-        if (*word < '0' || *word > '9') return false;
-    return true;
-}
-
 int64_t clamp64(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 void end_session() {
@@ -223,6 +215,14 @@ void announce(const Decision& d, Position& pos) {
 }
 
 } // namespace
+
+bool is_number(const char* word) {
+    if (*word == '-' || *word == '+') ++word;
+    if (!*word) return false;
+    for (; *word; ++word)
+        if (*word < '0' || *word > '9') return false;
+    return true;
+}
 
 void uci_progress(const Progress& p) {
     LineText line;

@@ -12,6 +12,9 @@ constexpr Separators UCI_WORDS = Separators::SPACES_AND_TABS;
 // One "position" line carries the whole game: 2,000 plies take about 10,000 characters.
 constexpr size_t UCI_LINE_SIZE = 65536;
 
+// A whole number, perhaps signed: digits only after the sign.
+bool is_number(const char* word);
+
 // "info string <text><detail>", the detail cut to its start (a garbage word may be long).
 void uci_say(const char* text, const char* detail = "");
 
