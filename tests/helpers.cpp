@@ -38,7 +38,7 @@ bool play(const std::string& text) {
 
 std::string move_text(Move move) {
     char text[6] = {};
-    move_to_full_text(move, text);
+    move_to_game_text(game.position, move, CastlingStyle::KING_TAKES_ROOK, text);
     return text;
 }
 
@@ -50,9 +50,9 @@ std::vector<std::string> data_lines(const std::string& name) {
     return lines;
 }
 
-std::vector<std::string> perft_suite_fens() {
+std::vector<std::string> perft_suite_fens(const std::string& name) {
     std::vector<std::string> fens;
-    for (const std::string& line : data_lines("perft.epd"))
+    for (const std::string& line : data_lines(name))
         fens.push_back(line.substr(0, line.find(" ;")));
     return fens;
 }

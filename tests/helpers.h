@@ -20,12 +20,18 @@ bool setup(const std::string& fen);
 bool reset_engine(const std::string& fen);
 // Plays a legal move given as coordinate text; false if it is not legal.
 bool play(const std::string& text);
-// Coordinate text of a move, with the promotion letter.
+// Coordinate text of a move, with the promotion letter; Chess960 castling as the king taking
+// its own rook.
 std::string move_text(Move move);
 // The lines of a file of tests/data, blank lines and # comments left out.
 std::vector<std::string> data_lines(const std::string& name);
-// The FENs of the perft suite (tests/data/perft.epd), in file order.
-std::vector<std::string> perft_suite_fens();
+// The FENs of a perft suite (tests/data/perft.epd, or perft960.epd), in file order.
+std::vector<std::string> perft_suite_fens(const std::string& name = "perft.epd");
+// New games are Chess960 while one of these lives.
+struct Chess960Games {
+    Chess960Games() { game.chess960 = true; }
+    ~Chess960Games() { game.chess960 = false; }
+};
 // Depth-limited and untimed: the limits of a search the tests repeat exactly.
 SearchLimits depth_limits(int depth);
 

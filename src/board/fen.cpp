@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "board/castling.h"
 #include "board/geometry.h"
 
 namespace {
@@ -53,11 +54,13 @@ bool placement_is_well_formed(const char* f, size_t n) {
     return rank == 7 && file == 8;
 }
 
-bool castling_is_well_formed(const char* f, size_t n) {
+// Chess960 also names castling rooks by their files (Shredder-FEN and X-FEN).
+bool castling_is_well_formed(const char* f, size_t n, bool chess960) {
     if (n == 1 && f[0] == '-') return true;
     if (n > 4) return false;
+    const char* letters = chess960 ? "KQkqABCDEFGHabcdefgh" : "KQkq";
     for (size_t i = 0; i < n; ++i)
-        if (!std::strchr("KQkq", f[i]) || std::memchr(f + i + 1, f[i], n - i - 1)) return false;
+        if (!std::strchr(letters, f[i]) || std::memchr(f + i + 1, f[i], n - i - 1)) return false;
     return true;
 }
 
@@ -76,7 +79,7 @@ bool counter_is_well_formed(const char* f, size_t n) {
 
 } // namespace
 
-bool fen_is_well_formed(const char* fen) {
+bool fen_is_well_formed(const char* fen, bool chess960) {
     int field = 0;
     for (const char* p = fen;;) {
         while (*p == ' ') ++p;
@@ -88,7 +91,7 @@ bool fen_is_well_formed(const char* fen) {
         switch (field) {
         case 0: ok = placement_is_well_formed(start, n); break;
         case 1: ok = n == 1 && (*start == 'w' || *start == 'b'); break;
-        case 2: ok = castling_is_well_formed(start, n); break;
+        case 2: ok = castling_is_well_formed(start, n, chess960); break;
         case 3: ok = en_passant_is_well_formed(start, n); break;
         case 4:
         case 5: ok = counter_is_well_formed(start, n); break;
@@ -100,7 +103,7 @@ bool fen_is_well_formed(const char* fen) {
     return field >= 2;
 }
 
-void parse_fen(Position& pos, const char* fen) {
+bool parse_fen(Position& pos, const char* fen, bool chess960) {
     clear_board(pos.board);
     const char* p = fen;
 
@@ -127,19 +130,12 @@ void parse_fen(Position& pos, const char* fen) {
     pos.side = (*p == 'w') ? WHITE : BLACK;
     if (*p) ++p;
 
-    // Castling: letters toggle their right, everything else is ignored.
+    // Castling.
     p = skip_space(p);
-    pos.castling_lost = 15;
-    while (*p && !is_fen_space(*p)) {
-        switch (*p) {
-        case 'K': pos.castling_lost ^= 1; break;
-        case 'Q': pos.castling_lost ^= 2; break;
-        case 'k': pos.castling_lost ^= 4; break;
-        case 'q': pos.castling_lost ^= 8; break;
-        default: break;
-        }
-        ++p;
-    }
+    const char* castling = p;
+    while (*p && !is_fen_space(*p)) ++p;
+    const bool rights_fit =
+        read_castling_field(pos, castling, static_cast<size_t>(p - castling), chess960);
 
     p = skip_space(p);
     if (!*p) {
@@ -147,7 +143,7 @@ void parse_fen(Position& pos, const char* fen) {
         pos.fifty = 0;
         pos.ply = 0;
         pos.checkers = 0;
-        return;
+        return rights_fit;
     }
 
     // En passant: "-", a square name, or 255 for anything unreadable.
@@ -185,11 +181,12 @@ void parse_fen(Position& pos, const char* fen) {
         }
     }
     pos.checkers = 0;
+    return rights_fit;
 }
 
-bool fen_is_playable(const char* fen) {
-    Position scratch;
-    parse_fen(scratch, fen);
+bool fen_is_playable(const char* fen, bool chess960) {
+    static Position scratch;
+    if (!parse_fen(scratch, fen, chess960)) return false;
     build_piece_lists(scratch);
     count_pieces(scratch);
     for (int c = 0; c < 2; ++c) {

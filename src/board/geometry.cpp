@@ -96,13 +96,10 @@ void compute_checkers(Position& pos, Move move) {
     const DeltaEntry* v = king_view(k);
     const int from = move_from(move), to = move_to(move);
 
+    // Castling moves two pieces, and in Chess960 may open a line from either square they
+    // leave: it is rare enough to look at from scratch.
     if (move_is_castle(move)) {
-        int rook = from < to ? to - 1 : to + 1;
-        if ((piece_kind_bit[pos.board[rook]] & v[rook].kinds) &&
-            first_occupied(pos, rook + v[rook].step, v[rook].step) == k) {
-            pos.checker_sq[0] = static_cast<uint8_t>(rook);
-            pos.checkers = 1;
-        }
+        find_checkers(pos);
         return;
     }
 

@@ -40,6 +40,11 @@ inline void relink_back(Link* list, int s) {
     list[cell.next].prev = static_cast<uint8_t>(s);
 }
 
+// A border cell that never holds a piece: castling parks the king's node there while the
+// rook's node moves, since in Chess960 either may land on the other's square. It is left
+// cleared, so that a position after make and unmake is the same bytes as before.
+constexpr int PARKING_CELL = 1;
+
 inline void push_front(Link* list, int s) {
     const int first = list[LIST_HEAD].next;
     list[first].prev = static_cast<uint8_t>(s);
@@ -125,19 +130,14 @@ void make_move(Position& pos, Move move, Undo& undo) {
     // 9. Castling rook.
     int r1 = 0, r2 = 0;
     if (castle) {
-        if (to < from) {
-            r1 = from - 4;
-            r2 = from - 1;
-        } else {
-            r1 = from + 3;
-            r2 = from + 1;
-        }
-        const int rook = pos.board[r1];
+        r1 = pos.castling.rook_square[castle_right(us, to)];
+        r2 = castle_rook_to(to);
+        const int rook = make_piece(us, ROOK);
         key ^= psk[rook][r1] ^ psk[rook][r2];
     }
 
     // 10. Old flags out.
-    key ^= zobrist.castle[pos.castling_lost] ^ zobrist.ep[pos.ep_square];
+    key ^= pos.castling.key[pos.castling_lost] ^ zobrist.ep[pos.ep_square];
 
     // 11. Piece lists; every cell overwritten at a square that may hold a stale cell is saved.
     Link(*links)[256] = pos.piece_links;
@@ -176,35 +176,39 @@ void make_move(Position& pos, Move move, Undo& undo) {
         undo.saved_nonking_cells[k] = pack(links[nl][r2]);
         ++k;
         relink(links[rl], r1, r2);
-        relink(links[al], r1, r2);
         relink(links[nl], r1, r2);
         relink(links[tl], from, to);
-        relink(links[al], from, to);
+        relink(links[al], from, PARKING_CELL);
+        relink(links[al], r1, r2);
+        relink(links[al], PARKING_CELL, to);
+        links[al][PARKING_CELL] = Link{0, 0};
     }
     undo.saved_count = static_cast<uint8_t>(k);
 
-    // 12. Board.
-    pos.board[to] = static_cast<uint8_t>(arriving);
-    if (promo) ++pos.piece_count[arriving];
-    pos.board[from] = EMPTY;
-    if (ep) pos.board[cap_sq] = EMPTY;
-
-    // 13-14. King moves, castling, rights.
-    if (type == KING) {
-        if (castle) {
-            const int rook = make_piece(us, ROOK);
-            pos.board[r2] = static_cast<uint8_t>(rook);
-            pos.board[r1] = EMPTY;
-            pos.psq_open[us] += pst_open[rook][r2] - pst_open[rook][r1];
-            pos.psq_end[us] += pst_end[rook][r2] - pst_end[rook][r1];
-            pos.castled[us] = 1;
-        }
-        pos.castling_lost |= us == WHITE ? 3u : 12u;
+    // 12. Board (king and rook both leave before either arrives: in Chess960 their squares
+    // may overlap).
+    if (!castle) {
+        pos.board[to] = static_cast<uint8_t>(arriving);
+        if (promo) ++pos.piece_count[arriving];
+        pos.board[from] = EMPTY;
+        if (ep) pos.board[cap_sq] = EMPTY;
+    } else {
+        const int rook = make_piece(us, ROOK);
+        pos.board[from] = EMPTY;
+        pos.board[r1] = EMPTY;
+        pos.board[to] = static_cast<uint8_t>(piece);
+        pos.board[r2] = static_cast<uint8_t>(rook);
+        pos.psq_open[us] += pst_open[rook][r2] - pst_open[rook][r1];
+        pos.psq_end[us] += pst_end[rook][r2] - pst_end[rook][r1];
+        pos.castled[us] = 1;
     }
-    // A right ends when its rook leaves the corner and also when anything arrives there:
-    // the rook that stood on the corner was captured, and another rook that later reaches
-    // the corner must not castle with a king that has never moved.
-    pos.castling_lost |= corner_rights.cell[from] | corner_rights.cell[to];
+
+    // 13-14. Rights: a king move ends both of its colour. A right also ends when its rook
+    // leaves its square and when anything arrives there: the rook that stood there was
+    // captured, and another rook that later reaches the square must not castle with a king
+    // that has never moved.
+    if (type == KING) pos.castling_lost |= us == WHITE ? 3u : 12u;
+    pos.castling_lost |= pos.castling.lost_on[from] | pos.castling.lost_on[to];
 
     // 15. En-passant square after any double step.
     pos.ep_square = (type == PAWN && to - from == 2 * pawn_step[us])
@@ -213,7 +217,7 @@ void make_move(Position& pos, Move move, Undo& undo) {
 
     // 16. New flags in.
     pos.side = static_cast<uint32_t>(them);
-    key ^= zobrist.side[them] ^ zobrist.ep[pos.ep_square] ^ zobrist.castle[pos.castling_lost];
+    key ^= zobrist.side[them] ^ zobrist.ep[pos.ep_square] ^ pos.castling.key[pos.castling_lost];
     pos.key = key;
 
     // 17-18. History and the checkers of the new side to move.
@@ -247,7 +251,20 @@ void unmake_move(Position& pos, Move move, const Undo& undo) {
 
     // 3. The mover goes back.
     int mover;
-    if (promo) {
+    int r1 = 0, r2 = 0;
+    if (castle) {
+        // King and rook both leave before either arrives, as in make_move.
+        mover = make_piece(us, KING);
+        const int rook = make_piece(us, ROOK);
+        r1 = pos.castling.rook_square[castle_right(us, to)];
+        r2 = castle_rook_to(to);
+        pos.board[to] = EMPTY;
+        pos.board[r2] = EMPTY;
+        pos.board[from] = static_cast<uint8_t>(mover);
+        pos.board[r1] = static_cast<uint8_t>(rook);
+        pos.psq_open[us] += pst_open[rook][r1] - pst_open[rook][r2];
+        pos.psq_end[us] += pst_end[rook][r1] - pst_end[rook][r2];
+    } else if (promo) {
         const int promoted = make_piece(us, promo);
         mover = make_piece(us, PAWN);
         --pos.piece_count[promoted];
@@ -270,24 +287,7 @@ void unmake_move(Position& pos, Move move, const Undo& undo) {
         }
     }
 
-    // 4. The castling rook goes back.
-    int r1 = 0, r2 = 0;
-    if (castle) {
-        if (to < from) {
-            r1 = from - 4;
-            r2 = from - 1;
-        } else {
-            r1 = from + 3;
-            r2 = from + 1;
-        }
-        const int rook = make_piece(us, ROOK);
-        pos.board[r1] = static_cast<uint8_t>(rook);
-        pos.board[r2] = EMPTY;
-        pos.psq_open[us] += pst_open[rook][r1] - pst_open[rook][r2];
-        pos.psq_end[us] += pst_end[rook][r1] - pst_end[rook][r2];
-    }
-
-    // 5. The captured piece comes back.
+    // 4-5. The captured piece comes back.
     int cap_sq = to;
     if (cap) {
         int victim;
@@ -309,7 +309,7 @@ void unmake_move(Position& pos, Move move, const Undo& undo) {
         pos.material[them] += piece_value[victim];
         pos.psq_open[them] += pst_open[victim][cap_sq];
         pos.psq_end[them] += pst_end[victim][cap_sq];
-    } else {
+    } else if (!castle) {
         pos.board[to] = EMPTY;
     }
 
@@ -320,10 +320,12 @@ void unmake_move(Position& pos, Move move, const Undo& undo) {
     if (castle) {
         const int rl = us * 8 + ROOK;
         relink(links[rl], r2, r1);
-        relink(links[al], r2, r1);
         relink(links[nl], r2, r1);
         relink(links[tl], to, from);
-        relink(links[al], to, from);
+        relink(links[al], to, PARKING_CELL);
+        relink(links[al], r2, r1);
+        relink(links[al], PARKING_CELL, from);
+        links[al][PARKING_CELL] = Link{0, 0};
         --k;
         links[rl][r2] = unpack(undo.saved_type_cells[k]);
         links[al][r2] = unpack(undo.saved_all_cells[k]);

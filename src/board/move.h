@@ -8,11 +8,12 @@
 // Move word (32 bits), from the least significant bit:
 //
 //   bits  0-7   from square (64..183)
-//   bits  8-15  to square (the king's destination for castling)
+//   bits  8-15  to square (the king's destination for castling, which in Chess960 may be
+//               its own square)
 //   bits 16-18  captured type (1 pawn .. 5 queen; 1 for en passant; 0 none)
 //   bit  19     en passant
 //   bits 20-22  promotion type (2 knight .. 5 queen; 0 none)
-//   bit  23     castling (written as the king's two-square move)
+//   bit  23     castling
 //   bits 24-31  zero
 //
 // The moving piece is not stored: it is whatever stands on the from square.
@@ -23,8 +24,9 @@ constexpr Move MOVE_NONE = 0;
 constexpr uint32_t MOVE_EP = 0x80000;
 constexpr uint32_t MOVE_CASTLE = 0x800000;
 constexpr uint32_t MOVE_CAPTURE_OR_PROMO = 0x770000;
-// Same from, to and promotion: the fields a typed move can carry.
-constexpr uint32_t MOVE_IDENTITY = 0x70FFFF;
+// Same from, to, promotion and castling: what tells one move from another. Castling counts,
+// since in Chess960 it can share its squares with a plain king move (king b1 to c1).
+constexpr uint32_t MOVE_IDENTITY = 0xF0FFFF;
 
 constexpr int move_from(Move m) { return m & 0xFF; }
 constexpr int move_to(Move m) { return (m >> 8) & 0xFF; }

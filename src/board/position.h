@@ -8,6 +8,23 @@
 #include "board/move.h"
 #include "board/types.h"
 
+// Castling rights are numbered 0 White short, 1 White long, 2 Black short, 3 Black long; bit
+// 1 << right of castling_lost says that right is gone.
+constexpr int CASTLE_WHITE_SHORT = 0;
+constexpr int CASTLE_WHITE_LONG = 1;
+
+// Where each castling right's king and rook start. The set-up fixes them for the game:
+// standard chess has its kings on the e-file and its rooks in the corners, Chess960 puts
+// them anywhere on the back rank with the king between its rooks. Castling itself ends the
+// same way in both: the king on the g- or c-file, the rook beside it on the f- or d-file.
+struct CastlingRules {
+    uint64_t key[16];       // the castling part of the position key, by castling_lost
+    uint8_t lost_on[256];   // the rights a move ends by leaving or reaching the square
+    uint8_t king_square[2]; // where each colour's king stands while it may castle
+    uint8_t rook_square[4]; // the rook each right castles with
+    bool chess960;          // the game is Chess960: its moves and FEN are written that way
+};
+
 struct Link {
     uint8_t prev;
     uint8_t next;
@@ -61,6 +78,7 @@ struct Position {
     int32_t officer_count;
     // How many of the moves now on the board started or ended on each square.
     uint8_t square_touches[256];
+    CastlingRules castling;
     // Last, so that the board part above can be copied and compared on its own.
     History history;
 };

@@ -7,8 +7,8 @@
 #include "board/history.h"
 #include "board/zobrist.h"
 
-void setup_board(Position& pos, const char* fen) {
-    parse_fen(pos, fen);
+void setup_board(Position& pos, const char* fen, bool chess960) {
+    parse_fen(pos, fen, chess960);
     build_piece_lists(pos);
     compute_sums(pos);
     count_pieces(pos);

@@ -6,9 +6,9 @@
 #include "board/fen.h"
 #include "board/position.h"
 
-// Board part of a new game: FEN, lists, sums, counts, touches, keys, history, checkers.
-// The engine-wide reset lives in game/new_game.
-void setup_board(Position& pos, const char* fen);
+// Board part of a new game: FEN (with Chess960 castling rules when asked), lists, sums,
+// counts, touches, keys, history, checkers. The engine-wide reset lives in game/new_game.
+void setup_board(Position& pos, const char* fen, bool chess960 = false);
 
 // Recomputes every incremental field from the board and compares; used by debug asserts
 // and tests. Returns true when all agree.

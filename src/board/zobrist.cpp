@@ -18,6 +18,7 @@ constexpr ZobristKeys draw_keys() {
     for (auto& k : keys.side) k = draw_key(random);
     for (auto& k : keys.ep) k = draw_key(random);
     for (auto& k : keys.castle) k = draw_key(random);
+    for (auto& k : keys.castle_rook) k = draw_key(random);
     return keys;
 }
 
@@ -30,7 +31,7 @@ uint64_t compute_key(const Position& pos) {
     for (int c = 0; c < 2; ++c)
         for (int s = first_in(pos, c * 8); s < LIST_END; s = next_in(pos, c * 8, s))
             key ^= zobrist.piece_square[pos.board[s]][s];
-    return key ^ zobrist.ep[pos.ep_square] ^ zobrist.castle[pos.castling_lost & 15] ^
+    return key ^ zobrist.ep[pos.ep_square] ^ pos.castling.key[pos.castling_lost & 15] ^
            zobrist.side[pos.side];
 }
 

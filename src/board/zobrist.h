@@ -14,6 +14,7 @@ struct ZobristKeys {
     uint64_t side[2];               // by side to move
     uint64_t ep[256];               // by en-passant square (0: none)
     uint64_t castle[16];            // by castling_lost
+    uint64_t castle_rook[256];      // by the square of a Chess960 castling rook off its corner
 };
 extern const ZobristKeys zobrist;
 

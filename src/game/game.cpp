@@ -33,12 +33,13 @@ uint8_t book_flag_for(const char* fen, uint8_t before) {
 } // namespace
 
 bool new_game(const char* fen) {
-    if (!fen_is_well_formed(fen) || !fen_is_playable(fen)) return false;
+    if (!fen_is_well_formed(fen, game.chess960) || !fen_is_playable(fen, game.chess960))
+        return false;
     clear_search_tables();
-    setup_board(game.position, fen);
+    setup_board(game.position, fen, game.chess960);
     const uint8_t book_flag = book_flag_for(fen, game.state.book.loaded);
     game.state = GameState{};
-    game.state.book.in_use = 1;
+    game.state.book.in_use = game.chess960 ? 0 : 1;
     game.state.book.loaded = book_flag;
     clear_book_line(game.state.book);
     search_state.nodes = 0;

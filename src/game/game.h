@@ -43,13 +43,16 @@ struct Game {
     // A search on the opponent's time has seen the engine mated: its line is not trusted for
     // a ponder hit. It stays set for the life of the process.
     bool ponder_saw_mate = false;
+    // The rules new games are set up with: Chess960 (its FENs and castling) or standard
+    // chess. The front ends set it as their interface asks.
+    bool chess960 = false;
 };
 
 extern Game game;
 
-// Sets up the game position from a FEN text and resets the engine for a new game. A text
-// that is no FEN or a position the engine cannot play is refused: false, and nothing
-// changes.
+// Sets up the game position from a FEN text, under the rules game.chess960 names, and resets
+// the engine for a new game. A text that is no FEN or a position the engine cannot play is
+// refused: false, and nothing changes. A Chess960 game has no opening book.
 bool new_game(const char* fen);
 
 // Whether the side to move may claim a draw by the fifty-move rule: more than a hundred

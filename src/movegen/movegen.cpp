@@ -1,5 +1,8 @@
 #include "movegen/movegen.h"
 
+#include "board/castling.h"
+
+#include <algorithm>
 #include <cstdlib>
 #include <type_traits>
 
@@ -130,31 +133,52 @@ template <int US, class Out> inline void knight_moves(Position& pos, int p, Out&
     }
 }
 
+// Castling with one right, the side to move not in check. Every square between the king and
+// its destination and between the rook and its destination is empty but for those two, and
+// no square the king crosses or lands on is attacked once the rook has left its square: in
+// Chess960 the rook may have been shielding the king's destination, even a king that stays
+// where it is.
+template <int US> inline bool may_castle(Position& pos, int king, int right) {
+    constexpr int THEM = US ^ 1;
+    constexpr int rook = make_piece(US, ROOK);
+    const int r = pos.castling.rook_square[right];
+    if (pos.board[r] != rook) return false;
+    const int king_to = (right & 1 ? SQ_C1 : SQ_G1) + 112 * US;
+    const int rook_to = castle_rook_to(king_to);
+    const int low = std::min(std::min(king, king_to), std::min(r, rook_to));
+    const int high = std::max(std::max(king, king_to), std::max(r, rook_to));
+    for (int s = low; s <= high; ++s)
+        if (pos.board[s] != EMPTY && s != king && s != r) return false;
+    const int step = king_to > king ? 1 : -1;
+    pos.board[r] = EMPTY;
+    bool safe = true;
+    for (int s = king == king_to ? king : king + step; safe; s += step) {
+        safe = !attacked_by(pos, s, THEM);
+        if (s == king_to) break;
+    }
+    pos.board[r] = static_cast<uint8_t>(rook);
+    return safe;
+}
+
 template <int US, class Out> inline void king_moves(Position& pos, int p, Out& out) {
     constexpr int THEM = US ^ 1;
     // The king's own square still blocks rays here; that is sound only because the side to
-    // move is not in check. The squares beside the king are remembered for castling.
-    bool safe_right = false, safe_left = false;
+    // move is not in check.
     for (const int8_t* d = piece_steps[KING]; *d; ++d) {
         const int t = p + *d;
         const int code = pos.board[t];
         if (code != EMPTY && !is_colour(code, THEM)) continue;
-        const bool safe = !attacked_by(pos, t, THEM);
-        if (*d == 1) safe_right = safe;
-        if (*d == -1) safe_left = safe;
-        if (safe) out.add(make_move_word(p, t, type_of(code)));
+        if (!attacked_by(pos, t, THEM)) out.add(make_move_word(p, t, type_of(code)));
     }
 
-    constexpr int e = SQ_E1 + 112 * US;
-    if (p != e) return; // rights that do not fit the king's square give no castling
-    constexpr int rook = make_piece(US, ROOK);
-    if (!(pos.castling_lost & (1u << (2 * US))) && pos.board[e + 1] == EMPTY && safe_right &&
-        pos.board[e + 2] == EMPTY && !attacked_by(pos, e + 2, THEM) && pos.board[e + 3] == rook)
-        out.add(make_move_word(p, p + 2) | MOVE_CASTLE);
-    if (!(pos.castling_lost & (1u << (2 * US + 1))) && pos.board[e - 1] == EMPTY && safe_left &&
-        pos.board[e - 2] == EMPTY && !attacked_by(pos, e - 2, THEM) && pos.board[e - 3] == EMPTY &&
-        pos.board[e - 4] == rook)
-        out.add(make_move_word(p, p - 2) | MOVE_CASTLE);
+    // Rights that do not fit the king's square give no castling.
+    if ((pos.castling_lost & (3u << (2 * US))) == (3u << (2 * US)) ||
+        p != pos.castling.king_square[US])
+        return;
+    if (!(pos.castling_lost & (1u << (2 * US))) && may_castle<US>(pos, p, 2 * US))
+        out.add(make_move_word(p, (SQ_G1 + 112 * US)) | MOVE_CASTLE);
+    if (!(pos.castling_lost & (2u << (2 * US))) && may_castle<US>(pos, p, 2 * US + 1))
+        out.add(make_move_word(p, (SQ_C1 + 112 * US)) | MOVE_CASTLE);
 }
 
 template <int US>

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "board/castling.h"
 #include "movegen/movegen.h"
 
 int text_to_square(const char* text) {
@@ -27,7 +28,7 @@ void move_to_text(Move move, char* out) {
 Move text_to_move(const Position& pos, const char* text) {
     const int from = text_to_square(text);
     if (from < 0) return 0;
-    const int to = text_to_square(text + 2);
+    int to = text_to_square(text + 2);
     if (to < 0) return 0;
     const int mover = pos.board[from], target = pos.board[to];
     int captured = type_of(target);
@@ -48,6 +49,18 @@ Move text_to_move(const Position& pos, const char* text) {
         if (((to ^ from) & 15) != 0 && target == EMPTY) {
             flags |= MOVE_EP;
             captured = PAWN;
+        }
+    } else if (type_of(mover) == KING && pos.castling.chess960) {
+        // Chess960 castling is the king taking its own rook; a king that travels two files
+        // or more along its rank (as a GUI may write the standard-looking castlings) castles
+        // too, since no other king move goes that far.
+        const bool along_rank = rank_of(from) == rank_of(to);
+        if (along_rank && target == make_piece(colour_of(mover), ROOK)) {
+            flags |= MOVE_CASTLE;
+            to = to > from ? to - file_of(to) + 6 : to - file_of(to) + 2;
+            captured = 0;
+        } else if (along_rank && (to - from >= 2 || from - to >= 2)) {
+            flags |= MOVE_CASTLE;
         }
     } else if (type_of(mover) == KING && (to - from == 2 || from - to == 2)) {
         flags |= MOVE_CASTLE;
@@ -80,7 +93,38 @@ void move_to_full_text(Move move, char* out) {
     }
 }
 
+int castling_letters(const char* text) {
+    if (!std::strcmp(text, "O-O") || !std::strcmp(text, "0-0")) return 1;
+    if (!std::strcmp(text, "O-O-O") || !std::strcmp(text, "0-0-0")) return 2;
+    return 0;
+}
+
+void move_to_game_text(const Position& pos, Move move, CastlingStyle style, char* out) {
+    if (!move_is_castle(move) || !pos.castling.chess960) {
+        move_to_full_text(move, out);
+        return;
+    }
+    const int to = move_to(move);
+    const bool long_side = file_of(to) == 2;
+    if (style == CastlingStyle::LETTERS) {
+        std::strcpy(out, long_side ? "O-O-O" : "O-O");
+        return;
+    }
+    const int colour = move_from(move) >= SQ_A8 ? BLACK : WHITE;
+    const Move as_capture =
+        make_move_word(move_from(move), pos.castling.rook_square[castle_right(colour, to)]);
+    move_to_text(as_capture, out);
+}
+
 Move parse_move(Position& pos, const char* text) {
+    if (const int letters = castling_letters(text)) {
+        ScoredMove list[MAX_MOVES];
+        ScoredMove* end = gen_legal(pos, list);
+        for (ScoredMove* m = list; m != end; ++m)
+            if (move_is_castle(m->move) && (file_of(move_to(m->move)) == 2) == (letters == 2))
+                return m->move;
+        return MOVE_NONE;
+    }
     if (text_to_square(text) < 0 || text_to_square(text + 2) < 0) return MOVE_NONE;
     if (text[4] && (!std::strchr("qrbn", text[4]) || text[5])) return MOVE_NONE;
     const Move named = text_to_move(pos, text);

@@ -20,6 +20,19 @@ char promotion_letter(Move move);
 // Coordinate text with the promotion letter: five characters and a terminator at most.
 void move_to_full_text(Move move, char* out);
 
-// The legal move that coordinate text names (two squares and, for a promotion, its
-// lower-case letter; nothing else), or MOVE_NONE. Every dialect reads moves with this.
+// How a Chess960 game writes castling: as the king taking its own rook (UCI, the console)
+// or as O-O and O-O-O (XBoard). Standard chess writes the king's two-square move whatever
+// is asked.
+enum class CastlingStyle { KING_TAKES_ROOK, LETTERS };
+// A move of the game as its dialect writes it: coordinates with the promotion letter, and
+// castling by the game's rules in the given style. Five characters and a terminator at most.
+void move_to_game_text(const Position& pos, Move move, CastlingStyle style, char* out);
+// 1 for O-O (also 0-0), 2 for O-O-O (also 0-0-0), 0 for any other text.
+int castling_letters(const char* text);
+
+// The legal move that the text names, or MOVE_NONE. Every dialect reads moves with this:
+// - coordinates: two squares and, for a promotion, its lower-case letter; nothing else. In
+//   Chess960, castling is the king taking its own rook (or travelling to its castling
+//   square).
+// - O-O and O-O-O (or with zeros), in any game.
 Move parse_move(Position& pos, const char* text);

@@ -47,13 +47,20 @@ TEST(MakeMove, NullMoveIsRecordedAndTakenBack) {
     EXPECT_EQ(game.position.history.entry[before.ply + 1].key, 0u);
 }
 
-// Random games from every perft position: every incremental field agrees with the board
+// Random games from every perft position, standard and Chess960: every incremental field
+// agrees with the board
 // after each move, key_after foresees every move's key, and taking the game back restores
 // the record and the history byte for byte.
 TEST(MakeMove, RandomGamesKeepEveryIncrementalFieldAndForeseeTheKey) {
     c_srand(12345);
     static Position start;
-    for (const std::string& fen : perft_suite_fens()) {
+    std::vector<std::string> fens = perft_suite_fens();
+    const size_t standard = fens.size();
+    for (const std::string& fen : perft_suite_fens("perft960.epd")) fens.push_back(fen);
+    const Chess960Games rules; // and standard chess for the standard suite
+    for (size_t i = 0; i < fens.size(); ++i) {
+        const std::string& fen = fens[i];
+        game.chess960 = i >= standard;
         for (int round = 0; round < 4; ++round) {
             ASSERT_TRUE(setup(fen));
             start = game.position;

@@ -44,6 +44,32 @@ TEST(Position, RefusedFensChangeNothing) {
     }
 }
 
+// Chess960 castling rights that do not fit the board are refused, and the game stays as it
+// was; the same texts in standard chess are only FENs with unusual letters or rights that
+// never apply.
+TEST(Position, Chess960RightsThatDoNotFitAreRefused) {
+    const Chess960Games rules;
+    ASSERT_TRUE(setup("bqnbrkrn/pppppppp/8/8/8/8/PPPPPPPP/BQNBRKRN w GEge - 0 1"));
+    const GameCopy before;
+    const std::vector<std::string> lines = data_lines("refused960.txt");
+    EXPECT_GE(lines.size(), 10u);
+    for (const std::string& fen : lines) {
+        EXPECT_FALSE(setup(fen)) << fen;
+        EXPECT_EQ(before.changes(), "") << fen;
+    }
+    // Both conventions name the same rooks: X-FEN's K is the outermost rook, a letter an
+    // inner one; the keys agree with Shredder-FEN's letters and differ where the rook does.
+    const auto key_of = [](const std::string& fen) { return setup(fen) ? game.position.key : 0; };
+    const std::string board = "1r2k1rr/pppppppp/8/8/8/8/PPPPPPPP/1R2K1RR w ";
+    EXPECT_EQ(key_of(board + "KQkq - 0 1"), key_of(board + "HBhb - 0 1"));
+    EXPECT_NE(key_of(board + "GBgb - 0 1"), key_of(board + "HBhb - 0 1"));
+    EXPECT_NE(key_of(board + "GBgb - 0 1"), 0u);
+    // A standard position keeps its standard key under Chess960 rules.
+    const uint64_t classical = key_of(start_fen);
+    game.chess960 = false;
+    EXPECT_EQ(key_of(start_fen), classical);
+}
+
 TEST(Position, ASecondSetUpStartsFromScratch) {
     ASSERT_TRUE(setup(start_fen));
     static Position fresh;

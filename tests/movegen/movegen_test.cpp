@@ -35,12 +35,13 @@ TEST(MoveGen, PromotionsQueenRookBishopKnight) {
 }
 
 TEST(MoveGen, QueryServices) {
-    // A typed move carries from, to and promotion only.
+    // A move is told by from, to, promotion and the castling flag (a Chess960 castling can
+    // share its squares with a plain king move).
     ASSERT_TRUE(setup("3r2k1/4P3/8/8/8/8/8/R3K2R w KQ - 0 1"));
     Position& pos = game.position;
     EXPECT_FALSE(is_legal_move(pos, text_to_move(pos, "e7e8")));
     EXPECT_TRUE(is_legal_move(pos, text_to_move(pos, "e7e8n")));
-    EXPECT_TRUE(is_legal_move(pos, make_move_word(SQ_E1, SQ_G1)));
+    EXPECT_FALSE(is_legal_move(pos, make_move_word(SQ_E1, SQ_G1)));
     EXPECT_TRUE(is_legal_move(pos, make_move_word(SQ_E1, SQ_G1) | MOVE_CASTLE));
     EXPECT_FALSE(is_legal_move(pos, 0));
 
