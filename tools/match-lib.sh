@@ -209,6 +209,8 @@ PYTHON
 # debug log and the engine's exit records in DIR, and one line in DIR/record (read it with
 # IFS=$'\037' read -r result points reason peak faults):
 # result, Kelvorante's points, xboard's reason, peak RSS in kB, faults ("" when none).
+# OPPONENT is a command (it may carry arguments). With ML_VARIANT set (e.g. fischerandom) the
+# game is that variant, and empty MOVES let xboard choose the start position.
 ml_play_game() {
     local dir=$1 protocol=$2 opponent=$3 colour=$4 ponder=$5 moves=$6
     mkdir -p "$dir/home" "$dir/opponent" || return 2
@@ -245,12 +247,15 @@ ml_play_game() {
     fi
     local think=false
     [ "$ponder" = 1 ] && think=true
+    local start=(-lgf "$dir/opening.pgn" -lgi 1)
+    [ -z "$moves" ] && start=()
+    [ -n "${ML_VARIANT:-}" ] && start+=(-variant "$ML_VARIANT" -defaultFrcPosition -1)
 
     # HOME is private so that xboard neither reads nor writes anybody's settings.
     HOME="$dir/home" KELVORANTE_RSS_RECORD="$dir/rss" \
         timeout --kill-after=20 "$ML_GAME_LIMIT" xvfb-run -a xboard -noGUI \
         "${ours[@]}" "${theirs[@]}" "${uci[@]}" -mg 1 "${ML_TC_ARGS[@]}" -ponderNextMove "$think" \
-        -lgf "$dir/opening.pgn" -lgi 1 -sgf "$dir/game.pgn" \
+        "${start[@]}" -sgf "$dir/game.pgn" \
         -debugMode true -nameOfDebugFile "$dir/xboard.debug" \
         -autoCallFlag true -testClaims true -materialDraws true -adjudicateDrawMoves 200 \
         -matchPause 500 -popupExitMessage false -popupMoveErrors false -soundProgram true \

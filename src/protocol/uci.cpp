@@ -60,6 +60,12 @@ void apply_clear_hash(int64_t) { clear_search_tables(); }
 void apply_threads(int64_t) {}
 void apply_multipv(int64_t lines) { uci_options.multipv = static_cast<int>(lines); }
 void apply_move_overhead(int64_t ms) { set_move_overhead(static_cast<int32_t>(ms)); }
+// The rules change with a new game: the next "position" sets one up under them.
+void apply_chess960(int64_t on) {
+    if (game.chess960 == (on != 0)) return;
+    game.chess960 = on != 0;
+    uci_new_game();
+}
 
 // In the order "uci" lists them; the first two are the engine's oldest.
 constexpr UciOption UCI_OPTIONS[] = {
@@ -72,6 +78,7 @@ constexpr UciOption UCI_OPTIONS[] = {
     {"Threads", OptionType::SPIN, 1, 1, 1, apply_threads},
     {"Move Overhead", OptionType::SPIN, DEFAULT_MOVE_OVERHEAD_MS, 0, 5000, apply_move_overhead},
     {"UCI_AnalyseMode", OptionType::CHECK, 0, 0, 1, apply_analyse_mode},
+    {"UCI_Chess960", OptionType::CHECK, 0, 0, 1, apply_chess960},
 };
 
 void print_identity() {

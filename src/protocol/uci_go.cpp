@@ -201,9 +201,9 @@ void announce(const Decision& d, Position& pos) {
     case Verdict::PLAY: break;
     }
     char text[6], reply[6];
-    move_to_full_text(d.move, text);
+    move_to_game_text(game.position, d.move, CastlingStyle::KING_TAKES_ROOK, text);
     if (uci_options.ponder && d.ponder_move != MOVE_NONE) {
-        move_to_full_text(d.ponder_move, reply);
+        move_to_game_text(game.position, d.ponder_move, CastlingStyle::KING_TAKES_ROOK, reply);
         send("bestmove %s ponder %s\n", text, reply);
     } else {
         send("bestmove %s\n", text);
@@ -236,7 +236,7 @@ void uci_progress(const Progress& p) {
              static_cast<unsigned long long>(nps), hash_permille(), p.elapsed_ms);
     char text[6];
     for (int i = 0; p.pv[i]; ++i) {
-        move_to_full_text(p.pv[i], text);
+        move_to_game_text(game.position, p.pv[i], CastlingStyle::KING_TAKES_ROOK, text);
         line.add(" %s", text);
     }
     send("%s\n", line.text);
@@ -259,7 +259,7 @@ void go_perft(char* cursor) {
     uint64_t total = 0;
     char text[6];
     for (int i = 0; i < n; ++i) {
-        move_to_full_text(root[i].move, text);
+        move_to_game_text(game.position, root[i].move, CastlingStyle::KING_TAKES_ROOK, text);
         send("%s: %llu\n", text, static_cast<unsigned long long>(root[i].leaves));
         total += root[i].leaves;
     }

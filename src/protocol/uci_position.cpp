@@ -64,8 +64,9 @@ bool normalise_move_word(char* word) {
 
 // Same squares and the same promotion letter (none for a four-character word).
 bool move_matches(Move move, const char* word) {
-    return move_from(move) == text_to_square(word) && move_to(move) == text_to_square(word + 2) &&
-           promotion_letter(move) == word[4];
+    char text[6];
+    move_to_game_text(game.position, move, CastlingStyle::KING_TAKES_ROOK, text);
+    return !std::strcmp(text, word);
 }
 
 void make_game_move(Move move) {
@@ -185,10 +186,11 @@ bool uci_position(char* args) {
                 return refuse("position refused: malformed FEN");
             fields[n++] = word;
         }
-        if (!fen_is_well_formed(start)) return refuse("position refused: malformed FEN");
+        if (!fen_is_well_formed(start, game.chess960))
+            return refuse("position refused: malformed FEN");
         if (is_start_position(fields, n))
             std::strcpy(start, "startpos");
-        else if (!fen_is_playable(start))
+        else if (!fen_is_playable(start, game.chess960))
             return refuse("position refused: the engine cannot play this FEN");
     } else {
         return refuse("position refused: startpos or fen expected");

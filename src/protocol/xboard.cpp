@@ -34,7 +34,7 @@ constexpr uint32_t PONDER_HIT_MIN_MS = 60000;
 constexpr double MOVETIME_LIMIT_S = 3600;
 
 constexpr char FEATURE_LINE[] = "feature ping=1 setboard=1 playother=1 myname=\"%s\" "
-                                "variants=\"normal\" memory=1 exclude=1 "
+                                "variants=\"normal,fischerandom\" memory=1 exclude=1 "
                                 "option=\"MultiPV -spin 1 1 64\" done=1\n";
 
 // Words GUIs send that this front end has no use for and for which an error reply would
@@ -74,8 +74,10 @@ template <size_t N> bool word_in(const char* word, const char (&list)[N][12]) {
 
 bool is_silent_word(const char* word) { return word_in(word, SILENT_WORDS); }
 
-// Two squares and an optional promotion letter, nothing else.
+// Two squares and an optional promotion letter, nothing else; or castling as O-O or O-O-O,
+// as the interface sends it in Chess960.
 bool has_move_form(const char* word) {
+    if (castling_letters(word)) return true;
     for (int i = 0; i < 4; i += 2)
         if (word[i] < 'a' || word[i] > 'h' || word[i + 1] < '1' || word[i + 1] > '8') return false;
     if (!word[4]) return true;
@@ -322,13 +324,24 @@ void answer_ping(char* arg) {
     send("pong %s\n", number ? number : "");
 }
 
+// "variant fischerandom" comes after "new": the game is Chess960 until the next "new". The
+// interface sends the start position with setboard; until then the game is the classical
+// start under Chess960 rules.
 void select_variant(char* arg) {
     char* cursor = arg ? arg : const_cast<char*>("");
     const char* name = arg ? next_word(cursor) : nullptr;
-    if (!name)
+    if (!name) {
         missing_argument("variant");
-    else if (std::strcmp(name, "normal"))
+    } else if (!std::strcmp(name, "normal") || !std::strcmp(name, "fischerandom")) {
+        const bool chess960 = name[0] == 'f';
+        if (chess960 == game.chess960) return;
+        game.chess960 = chess960;
+        new_game(start_fen);
+        xb.board_refused = false;
+        xb.excluded_count = 0;
+    } else {
         send("Error (unsupported variant): %s\n", name);
+    }
 }
 
 // "go": leave force mode and play the side to move now.
@@ -353,6 +366,7 @@ void playother_command() {
 }
 
 void new_command() {
+    game.chess960 = false;
     new_game(start_fen);
     xb.board_refused = false;
     xb.force_mode = false;
@@ -483,7 +497,7 @@ bool xboard_announce(const Decision& d, const Position& pos) {
     case Verdict::PLAY: break;
     }
     char text[6];
-    move_to_full_text(d.move, text);
+    move_to_game_text(pos, d.move, CastlingStyle::LETTERS, text);
     send("move %s\n", text);
     if (d.end == GameEnd::NONE) return true;
     send("%s", end_after_move_line(d.end, static_cast<int>(pos.side)));
@@ -495,11 +509,11 @@ void xboard_progress(const Progress& p) {
     line.add("%d %d %u %u ", p.depth, p.score, p.elapsed_ms / 10, p.nodes);
     char text[6];
     if (game.state.pondering && game.state.pondered_move != MOVE_NONE) {
-        move_to_full_text(game.state.pondered_move, text);
+        move_to_game_text(game.position, game.state.pondered_move, CastlingStyle::LETTERS, text);
         line.add("(%s) ", text);
     }
     for (int i = 0; p.pv[i]; ++i) {
-        move_to_full_text(p.pv[i], text);
+        move_to_game_text(game.position, p.pv[i], CastlingStyle::LETTERS, text);
         line.add("%s ", text);
     }
     send("%s\n", line.text);
@@ -538,7 +552,11 @@ void xboard_opponent_move(Position& pos, const char* word, bool force) {
         send("Illegal move: %s\n", word);
         return;
     }
-    if (game.state.book.in_use) record_book_move(game.state.book, pos.ply, word);
+    if (game.state.book.in_use) {
+        char text[6];
+        move_to_text(move, text); // the book's own form, whatever form the interface used
+        record_book_move(game.state.book, pos.ply, text);
+    }
     Undo undo;
     make_move(pos, move, undo);
     xb.excluded_count = 0;

@@ -16,7 +16,8 @@ namespace {
 
 ScoredMove area[(MAX_PERFT_DEPTH + 1) * MAX_MOVES];
 
-// Leaf counts per root move, to pin a perft failure to one move.
+// Leaf counts per root move, to pin a perft failure to one move; in Chess960 castling is
+// written as the king taking its own rook, as independent engines write it.
 int divide(const char* fen, int depth) {
     if (!new_game(fen)) {
         send("Illegal position\n");
@@ -29,7 +30,7 @@ int divide(const char* fen, int depth) {
     uint64_t total = 0;
     for (int i = 0; i < n; ++i) {
         char text[6] = {};
-        move_to_full_text(root[i].move, text);
+        move_to_game_text(game.position, root[i].move, CastlingStyle::KING_TAKES_ROOK, text);
         send("%s %llu\n", text, static_cast<unsigned long long>(root[i].leaves));
         total += root[i].leaves;
     }
@@ -43,7 +44,12 @@ int run_command_line(int argc, char** argv) {
     if (!std::strcmp(argv[1], "bench"))
         return run_bench(argc >= 3 ? std::atoi(argv[2]) : BENCH_DEPTH);
     if (!std::strcmp(argv[1], "evalbench")) return run_eval_bench();
-    if (!std::strcmp(argv[1], "divide") && argc >= 4) return divide(argv[2], std::atoi(argv[3]));
-    send("Usage: kelvorante [bench [depth] | evalbench | divide \"<fen>\" <depth>]\n");
+    if (!std::strcmp(argv[1], "divide") && argc >= 4) {
+        // A fifth word "fischerandom" reads the FEN and counts castling as Chess960.
+        game.chess960 = argc >= 5 && !std::strcmp(argv[4], "fischerandom");
+        return divide(argv[2], std::atoi(argv[3]));
+    }
+    send("Usage: kelvorante [bench [depth] | evalbench | divide \"<fen>\" <depth> "
+         "[fischerandom]]\n");
     return 2;
 }

@@ -78,6 +78,18 @@ void load_command(const char* name) {
     print_board(game.position, 0);
 }
 
+// The rules of the games that follow; the board starts again from the classical start
+// position under them.
+void variant_command(const char* name) {
+    if (!name || (std::strcmp(name, "normal") && std::strcmp(name, "fischerandom"))) {
+        send("Usage: variant normal|fischerandom\n");
+        return;
+    }
+    game.chess960 = name[0] == 'f';
+    new_game(start_fen);
+    print_board(game.position, 0);
+}
+
 } // namespace
 
 void console_progress(const Progress& p) {
@@ -85,7 +97,7 @@ void console_progress(const Progress& p) {
     line.add("Depth:%d Nodes:%u Value:%+5.2f ", p.depth, p.nodes, p.score * 0.01);
     char text[6];
     for (int i = 0; p.pv[i]; ++i) {
-        move_to_text(p.pv[i], text);
+        move_to_game_text(game.position, p.pv[i], CastlingStyle::KING_TAKES_ROOK, text);
         line.add("%s-", text);
     }
     send("%s\n", line.text);
@@ -104,6 +116,7 @@ void print_help() {
          "eval             Static evaluation\n"
          "xboard           Speak the XBoard/CECP protocol from now on\n"
          "uci              Speak the UCI protocol from now on\n"
+         "variant <v>      Rules of new games: normal or fischerandom (Chess960)\n"
          "quit             Exit program\n"
          "\n");
 }
@@ -170,6 +183,8 @@ bool console_command(char* line) {
     } else if (!std::strcmp(word, "uci")) {
         uci_loop();
         return false;
+    } else if (!std::strcmp(word, "variant")) {
+        variant_command(arg);
     } else if (!std::strcmp(word, "remove")) {
         if (take_back(game.position, 2)) print_board(game.position, 0);
     } else if (!std::strcmp(word, "quit")) {

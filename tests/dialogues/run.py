@@ -52,15 +52,17 @@ def data(text):
 judge = None  # Debian's stockfish, started when a move is first checked
 
 
-def legal_moves(position):
-    """The legal moves of a position in UCI form, as stockfish's "go perft 1" lists them."""
+def legal_moves(position, chess960=False):
+    """The legal moves of a position in UCI form, as stockfish's "go perft 1" lists them
+    (in Chess960, castling as the king taking its own rook)."""
     global judge
     if judge is None:
         if not os.access(STOCKFISH, os.X_OK):
             raise Failure(STOCKFISH + " is needed to check moves (apt-get install stockfish)")
         judge = subprocess.Popen([STOCKFISH], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                                  text=True)
-    judge.stdin.write("position %s\ngo perft 1\n" % position)
+    judge.stdin.write("setoption name UCI_Chess960 value %s\nposition %s\ngo perft 1\n"
+                      % ("true" if chess960 else "false", position))
     judge.stdin.flush()
     moves = []
     for line in judge.stdout:
@@ -78,6 +80,7 @@ class Dialogue:
         self.pending, self.at_end, self.lines = b"", False, []  # the engine's output
         self.groups, self.forbidden = (), []  # what the last regex captured; @forbid
         self.base, self.moves = "startpos", []  # the position the transcript follows
+        self.chess960 = False  # its rules
         self.ended = False  # the exit has been checked
 
     def engine(self):
@@ -179,7 +182,7 @@ class Dialogue:
     def check_moves(self, words, keep):
         moves = list(self.moves)
         for move in words:
-            legal = legal_moves(self.position(moves))
+            legal = legal_moves(self.position(moves), self.chess960)
             if move not in legal:
                 raise Failure("%s is not legal in position %s (legal: %s)"
                               % (move, self.position(moves), " ".join(legal) or "none"))
@@ -207,6 +210,8 @@ class Dialogue:
             shutil.copyfile(os.path.join(ROOT, name), os.path.join(self.work, value))
         elif word == "@mkdir":
             os.mkdir(os.path.join(self.work, name))
+        elif word == "@chess960":
+            self.chess960 = name == "on"
         elif word == "@position":
             self.base, _, moves = rest.partition(" moves ")
             self.moves = moves.split()

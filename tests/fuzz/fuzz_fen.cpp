@@ -1,5 +1,6 @@
 // FEN text: the form and playability checks, the board set-up, and make/unmake of every
-// legal move of the position set up.
+// legal move of the position set up. Every text is tried under standard rules and again
+// under Chess960 rules (file letters for castling rooks, castling from any files).
 //
 // A text the checks accept is set up with the board-only steps and must give a record
 // whose every incremental field agrees with the board, in which the side that has just
@@ -22,26 +23,20 @@ bool mover_in_check(const Position& pos) {
     return false;
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static bool started = (fuzz::start_process(), true);
-    (void)started;
-    size = std::min(size, fuzz::MAX_INPUT);
-    std::memcpy(text, data, size);
-    text[size] = '\0';
+void check_text(bool chess960) {
+    game.chess960 = chess960;
     Position& pos = game.position;
     std::memcpy(static_cast<void*>(&before), &pos, POSITION_BOARD_BYTES);
     const uint32_t setup_ply = pos.history.setup_ply;
 
-    if (!fen_is_well_formed(text) || !fen_is_playable(text)) {
+    if (!fen_is_well_formed(text, chess960) || !fen_is_playable(text, chess960)) {
         fuzz::check(!new_game(text), "new_game takes a text the checks refuse");
         fuzz::check(std::memcmp(&before, &pos, POSITION_BOARD_BYTES) == 0 &&
                         pos.history.setup_ply == setup_ply,
                     "a refused text changes the game");
-        return 0;
+        return;
     }
-    setup_board(pos, text);
+    setup_board(pos, text, chess960);
     fuzz::check(pos_ok(pos) && !mover_in_check(pos), "setup_board gives an unsound record");
     fuzz::check(pos.ply <= static_cast<uint32_t>(MAX_FEN_PLY), "the set-up ply is not clamped");
     fuzz::check(pos.history.setup_ply == pos.ply && pos.history.entry[pos.ply].key == pos.key,
@@ -66,5 +61,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::check(std::memcmp(&before, &pos, POSITION_BOARD_BYTES) == 0,
                     "unmake_move does not restore the whole record");
     }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static bool started = (fuzz::start_process(), true);
+    (void)started;
+    size = std::min(size, fuzz::MAX_INPUT);
+    std::memcpy(text, data, size);
+    text[size] = '\0';
+    check_text(false);
+    check_text(true);
     return 0;
 }
