@@ -44,7 +44,7 @@ int check_moves(const char* text) {
         fuzz::check(pos.ply > pos.history.setup_ply, "a move is announced and none is played");
         char announced[8] = {}, played[6];
         std::sscanf(rest, "%7s", announced);
-        move_to_full_text(pos.history.entry[pos.ply - 1].move, played);
+        move_to_game_text(pos, pos.history.entry[pos.ply - 1].move, CastlingStyle::LETTERS, played);
         fuzz::check(!std::strcmp(announced, played), "the move announced is not the move played");
     });
     fuzz::check(moves <= 1, "one line brings more than one engine move");

@@ -101,7 +101,7 @@ inline void restart_engine() {
     uci_options = UciOptions{true, false};
     front_end = FrontEnd{};
     game.state = GameState{};
-    game.analysing = game.cancelled = game.ponder_saw_mate = false;
+    game.analysing = game.cancelled = game.ponder_saw_mate = game.chess960 = false;
     game.may_resign = true;
     search_state = SearchState{};
     search_state.node_cap = NODE_CAP;
