@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Chess960 games of Kelvorante under Debian's xboard, headless, against Debian's stockfish
-# weakened with its Skill Level option and run through polyglot (which offers
+# weakened with its Skill Level option (and 300 ms of Move Overhead, so that a loaded machine
+# does not make it lose on time) and run through polyglot (which offers
 # variants="normal,fischerandom" to xboard and passes UCI_Chess960 on). xboard picks a new
 # start position for every game; the colours alternate.
 #
@@ -44,6 +45,7 @@ Log = false
 Threads = 1
 Hash = 16
 Skill Level = $skill
+Move Overhead = 300
 INI
 export ML_VARIANT=fischerandom
 echo "chess960-games: $games games, Kelvorante ($protocol) against stockfish at Skill Level $skill, $ML_TC_TEXT; output in $out"
