@@ -163,22 +163,39 @@ template <int US> inline bool may_castle(Position& pos, int king, int right) {
 template <int US, class Out> inline void king_moves(Position& pos, int p, Out& out) {
     constexpr int THEM = US ^ 1;
     // The king's own square still blocks rays here; that is sound only because the side to
-    // move is not in check.
+    // move is not in check. The squares beside the king are remembered for castling.
+    bool safe_right = false, safe_left = false;
     for (const int8_t* d = piece_steps[KING]; *d; ++d) {
         const int t = p + *d;
         const int code = pos.board[t];
         if (code != EMPTY && !is_colour(code, THEM)) continue;
-        if (!attacked_by(pos, t, THEM)) out.add(make_move_word(p, t, type_of(code)));
+        const bool safe = !attacked_by(pos, t, THEM);
+        if (*d == 1) safe_right = safe;
+        if (*d == -1) safe_left = safe;
+        if (safe) out.add(make_move_word(p, t, type_of(code)));
     }
 
     // Rights that do not fit the king's square give no castling.
     if ((pos.castling_lost & (3u << (2 * US))) == (3u << (2 * US)) ||
         p != pos.castling.king_square[US])
         return;
-    if (!(pos.castling_lost & (1u << (2 * US))) && may_castle<US>(pos, p, 2 * US))
-        out.add(make_move_word(p, (SQ_G1 + 112 * US)) | MOVE_CASTLE);
-    if (!(pos.castling_lost & (2u << (2 * US))) && may_castle<US>(pos, p, 2 * US + 1))
-        out.add(make_move_word(p, (SQ_C1 + 112 * US)) | MOVE_CASTLE);
+    if (pos.castling.chess960) {
+        if (!(pos.castling_lost & (1u << (2 * US))) && may_castle<US>(pos, p, 2 * US))
+            out.add(make_move_word(p, SQ_G1 + 112 * US) | MOVE_CASTLE);
+        if (!(pos.castling_lost & (2u << (2 * US))) && may_castle<US>(pos, p, 2 * US + 1))
+            out.add(make_move_word(p, SQ_C1 + 112 * US) | MOVE_CASTLE);
+        return;
+    }
+    // Standard chess: the king on e1/e8 and the rooks in the corners, where lifting the rook
+    // can open no line, and the squares beside the king were tested above.
+    constexpr int rook = make_piece(US, ROOK);
+    if (!(pos.castling_lost & (1u << (2 * US))) && pos.board[p + 1] == EMPTY && safe_right &&
+        pos.board[p + 2] == EMPTY && !attacked_by(pos, p + 2, THEM) && pos.board[p + 3] == rook)
+        out.add(make_move_word(p, p + 2) | MOVE_CASTLE);
+    if (!(pos.castling_lost & (2u << (2 * US))) && pos.board[p - 1] == EMPTY && safe_left &&
+        pos.board[p - 2] == EMPTY && !attacked_by(pos, p - 2, THEM) && pos.board[p - 3] == EMPTY &&
+        pos.board[p - 4] == rook)
+        out.add(make_move_word(p, p - 2) | MOVE_CASTLE);
 }
 
 template <int US>
