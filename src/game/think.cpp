@@ -4,6 +4,7 @@
 #include "board/make_move.h"
 #include "game/book.h"
 #include "game/game.h"
+#include "game/polyglot_book.h"
 #include "io/input.h"
 #include "io/platform.h"
 #include "movegen/notation.h"
@@ -41,12 +42,16 @@ Decision think(Position& pos) {
     int32_t score = -SCORE_MATE;
     bool from_book = false;
     if (playing) {
+        // A book file named by the BookFile option takes the place of the .obk books.
+        const bool polyglot = book_file_named();
         if (!g.book.loaded) {
             g.book.loaded = 1;
-            load_book(g.book, static_cast<int>(pos.side));
+            if (!polyglot) load_book(g.book, static_cast<int>(pos.side));
         }
         ScoredMove pair{};
-        if (g.book.in_use && probe_book(g.book, pos, pair) && g.book.in_use) {
+        if (g.book.in_use &&
+            (polyglot ? probe_polyglot_book(g.book, pos, pair) : probe_book(g.book, pos, pair)) &&
+            g.book.in_use) {
             move = pair.move;
             score = 0;
             from_book = true;

@@ -1,6 +1,8 @@
 #include "io/platform.h"
 
+#include <cerrno>
 #include <ctime>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
 
@@ -16,6 +18,17 @@ uint32_t tick_ms() {
 }
 
 bool current_directory(char* buf, size_t size) { return getcwd(buf, size) != nullptr; }
+
+FileKind file_kind(const char* path, int64_t& size) {
+    size = 0;
+    struct stat info;
+    if (stat(path, &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? FileKind::MISSING : FileKind::UNREADABLE;
+    if (S_ISDIR(info.st_mode)) return FileKind::DIRECTORY;
+    if (!S_ISREG(info.st_mode)) return FileKind::OTHER;
+    size = static_cast<int64_t>(info.st_size);
+    return FileKind::REGULAR;
+}
 
 uint32_t time_of_day_seed() {
     timeval tv;

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "game/game.h"
+#include "game/polyglot_book.h"
+#include "protocol/book_file.h"
 #include "protocol/results.h"
 #include "protocol/uci_internal.h"
 #include "search/tables.h"
@@ -18,6 +20,8 @@ UciOptions uci_options = {true, false, false, 1};
 namespace {
 
 constexpr size_t OPTION_TEXT_SIZE = 64;
+// A string option's value: a path, with its inner blanks as they were sent.
+constexpr size_t OPTION_STRING_SIZE = 1024;
 
 char line[UCI_LINE_SIZE]; // the line the loop works on
 
@@ -29,15 +33,24 @@ bool equal_ignoring_case(const char* a, const char* b) {
     return *a == *b;
 }
 
-enum class OptionType { CHECK, SPIN, BUTTON };
+bool equal_ignoring_case_n(const char* a, const char* b, size_t n) {
+    for (size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+enum class OptionType { CHECK, SPIN, BUTTON, STRING };
 
 // An option as "uci" lists it and "setoption" sets it: a check's value is 0 or 1, a
-// button's is not used.
+// button's is not used; a string option is set through apply_text, and starts empty.
 struct UciOption {
     const char* name;
     OptionType type;
     int64_t initial, min, max;
     void (*apply)(int64_t value);
+    void (*apply_text)(const char* value);
 };
 
 void apply_own_book(int64_t on) {
@@ -60,6 +73,11 @@ void apply_clear_hash(int64_t) { clear_search_tables(); }
 void apply_threads(int64_t) {}
 void apply_multipv(int64_t lines) { uci_options.multipv = static_cast<int>(lines); }
 void apply_move_overhead(int64_t ms) { set_move_overhead(static_cast<int32_t>(ms)); }
+// The book is read at once, so that a file that cannot be used is reported once, here.
+void apply_book_file(const char* path) {
+    if (const char* problem = book_file_problem(set_book_file(path)))
+        send("info string book %s: %s\n", path, problem);
+}
 // The rules change with a new game: the next "position" sets one up under them.
 void apply_chess960(int64_t on) {
     if (game.chess960 == (on != 0)) return;
@@ -69,16 +87,18 @@ void apply_chess960(int64_t on) {
 
 // In the order "uci" lists them; the first two are the engine's oldest.
 constexpr UciOption UCI_OPTIONS[] = {
-    {"OwnBook", OptionType::CHECK, 1, 0, 1, apply_own_book},
-    {"Ponder", OptionType::CHECK, 0, 0, 1, apply_ponder},
-    {"Hash", OptionType::SPIN, DEFAULT_HASH_MB, MIN_HASH_MB, MAX_HASH_MB, apply_hash},
-    {"Clear Hash", OptionType::BUTTON, 0, 0, 0, apply_clear_hash},
-    {"MultiPV", OptionType::SPIN, 1, 1, MAX_MULTIPV, apply_multipv},
+    {"OwnBook", OptionType::CHECK, 1, 0, 1, apply_own_book, nullptr},
+    {"Ponder", OptionType::CHECK, 0, 0, 1, apply_ponder, nullptr},
+    {"Hash", OptionType::SPIN, DEFAULT_HASH_MB, MIN_HASH_MB, MAX_HASH_MB, apply_hash, nullptr},
+    {"Clear Hash", OptionType::BUTTON, 0, 0, 0, apply_clear_hash, nullptr},
+    {"MultiPV", OptionType::SPIN, 1, 1, MAX_MULTIPV, apply_multipv, nullptr},
     // One search thread: declared because clients set it on every engine.
-    {"Threads", OptionType::SPIN, 1, 1, 1, apply_threads},
-    {"Move Overhead", OptionType::SPIN, DEFAULT_MOVE_OVERHEAD_MS, 0, 5000, apply_move_overhead},
-    {"UCI_AnalyseMode", OptionType::CHECK, 0, 0, 1, apply_analyse_mode},
-    {"UCI_Chess960", OptionType::CHECK, 0, 0, 1, apply_chess960},
+    {"Threads", OptionType::SPIN, 1, 1, 1, apply_threads, nullptr},
+    {"Move Overhead", OptionType::SPIN, DEFAULT_MOVE_OVERHEAD_MS, 0, 5000, apply_move_overhead,
+     nullptr},
+    {"UCI_AnalyseMode", OptionType::CHECK, 0, 0, 1, apply_analyse_mode, nullptr},
+    {"UCI_Chess960", OptionType::CHECK, 0, 0, 1, apply_chess960, nullptr},
+    {"BookFile", OptionType::STRING, 0, 0, 0, nullptr, apply_book_file},
 };
 
 void print_identity() {
@@ -94,6 +114,9 @@ void print_identity() {
                  static_cast<long long>(o.max));
             break;
         case OptionType::BUTTON: send("option name %s type button\n", o.name); break;
+        case OptionType::STRING:
+            send("option name %s type string default <empty>\n", o.name);
+            break;
         }
     }
     send("uciok\n");
@@ -117,9 +140,41 @@ bool parse_option_value(const UciOption& o, const char* text, int64_t& value) {
     return true;
 }
 
+// Where the value of "setoption name <name> value <value>" starts in the line as it was
+// sent (the first word "value" after the name), or nullptr when there is none.
+const char* value_start(const char* args) {
+    const char* p = args;
+    bool first = true;
+    while (*p) {
+        while (*p == ' ' || *p == '\t') ++p;
+        const char* word = p;
+        while (*p && *p != ' ' && *p != '\t') ++p;
+        if (!first && p - word == 5 && equal_ignoring_case_n(word, "value", 5)) {
+            while (*p == ' ' || *p == '\t') ++p;
+            return p;
+        }
+        first = false;
+    }
+    return nullptr;
+}
+
+// A string option's value: the rest of the line after "value", inner blanks kept, trailing
+// ones cut; empty without a value. False when it does not fit.
+bool string_value(const char* args, char* out, size_t size) {
+    const char* start = value_start(args);
+    size_t n = start ? std::strlen(start) : 0;
+    while (n > 0 && (start[n - 1] == ' ' || start[n - 1] == '\t')) --n;
+    if (n >= size) return false;
+    if (n) std::memcpy(out, start, n);
+    out[n] = '\0';
+    return true;
+}
+
 // "setoption name <name> [value <value>]": the name in any case and of several words, the
 // value of a button left out or not.
 void set_option(char* args) {
+    static char text[OPTION_STRING_SIZE];
+    const bool text_fits = string_value(args, text, sizeof text);
     char* cursor = args;
     char* word = next_word(cursor, UCI_WORDS);
     if (!word || !equal_ignoring_case(word, "name")) {
@@ -127,17 +182,24 @@ void set_option(char* args) {
         return;
     }
     char name[OPTION_TEXT_SIZE] = "", value[OPTION_TEXT_SIZE] = "";
-    bool in_value = false, fits = true;
+    bool in_value = false, name_fits = true, value_fits = true;
     while ((word = next_word(cursor, UCI_WORDS))) {
         if (!in_value && equal_ignoring_case(word, "value"))
             in_value = true;
+        else if (in_value)
+            value_fits = append_word(value, OPTION_TEXT_SIZE, word) && value_fits;
         else
-            fits = append_word(in_value ? value : name, OPTION_TEXT_SIZE, word) && fits;
+            name_fits = append_word(name, OPTION_TEXT_SIZE, word) && name_fits;
     }
     for (const UciOption& o : UCI_OPTIONS) {
         if (!equal_ignoring_case(name, o.name)) continue;
+        if (o.type == OptionType::STRING && name_fits && text_fits) {
+            o.apply_text(text);
+            return;
+        }
         int64_t v = 0;
-        if (!fits || !parse_option_value(o, value, v)) {
+        if (!name_fits || !value_fits || o.type == OptionType::STRING ||
+            !parse_option_value(o, value, v)) {
             send("info string invalid value for %s: %.40s\n", o.name, value);
             return;
         }

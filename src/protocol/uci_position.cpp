@@ -9,6 +9,7 @@
 #include "board/make_move.h"
 #include "game/book.h"
 #include "game/game.h"
+#include "game/polyglot_book.h"
 #include "protocol/uci.h"
 #include "protocol/uci_internal.h"
 #include "movegen/notation.h"
@@ -38,9 +39,10 @@ bool refuse(const char* text, const char* detail = "") {
     return false;
 }
 
-// The book holds games from the start position only, and only while the option is on.
+// The .obk book holds games from the start position only, and only while the option is on.
+// A Polyglot book holds positions, so it may answer a set-up position too.
 void apply_book_preference(bool from_start) {
-    if (!uci_options.own_book || uci_options.analyse_mode || !from_start)
+    if (!uci_options.own_book || uci_options.analyse_mode || (!from_start && !book_file_named()))
         game.state.book.in_use = 0;
 }
 

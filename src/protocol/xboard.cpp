@@ -10,6 +10,8 @@
 #include "board/make_move.h"
 #include "game/book.h"
 #include "game/game.h"
+#include "game/polyglot_book.h"
+#include "protocol/book_file.h"
 #include "game/think.h"
 #include "movegen/movegen.h"
 #include "protocol/results.h"
@@ -33,9 +35,10 @@ constexpr uint32_t PONDER_HIT_MIN_MS = 60000;
 // Longest fixed time per move that "st" accepts, and the longest increment of "level".
 constexpr double MOVETIME_LIMIT_S = 3600;
 
-constexpr char FEATURE_LINE[] = "feature ping=1 setboard=1 playother=1 myname=\"%s\" "
-                                "variants=\"normal,fischerandom\" memory=1 exclude=1 "
-                                "option=\"MultiPV -spin 1 1 64\" done=1\n";
+constexpr char FEATURE_LINE[] =
+    "feature ping=1 setboard=1 playother=1 myname=\"%s\" "
+    "variants=\"normal,fischerandom\" memory=1 exclude=1 "
+    "option=\"MultiPV -spin 1 1 64\" option=\"BookFile -file \" done=1\n";
 
 // Words GUIs send that this front end has no use for and for which an error reply would
 // only be noise in the interface's log.
@@ -152,8 +155,19 @@ void exclude_command(const char* command, char* arg, bool exclude) {
     }
 }
 
-// "option NAME=VALUE", the engine's one option being MultiPV: its name in any case, a value
-// out of range clamped.
+// "option BookFile=PATH": the rest of the line is the path, blanks and all; nothing after
+// the sign names no book.
+void book_file_option(char* value) {
+    char* path = value ? value : const_cast<char*>("");
+    while (*path == ' ') ++path;
+    size_t n = std::strlen(path);
+    while (n > 0 && path[n - 1] == ' ') path[--n] = '\0';
+    if (const char* problem = book_file_problem(set_book_file(path)))
+        send("telluser book %s: %s\n", path, problem);
+}
+
+// "option NAME=VALUE", for the engine's options MultiPV and BookFile: the name in any case, a
+// value out of range clamped.
 void option_command(char* arg) {
     if (!arg) {
         missing_argument("option");
@@ -163,6 +177,10 @@ void option_command(char* arg) {
     if (value) *value++ = '\0';
     char* cursor = arg;
     const char* name = next_word(cursor);
+    if (name && !strcasecmp(name, "BookFile")) {
+        book_file_option(value);
+        return;
+    }
     if (!name || strcasecmp(name, "MultiPV")) {
         send("Error (unknown option): %s\n", name ? name : "");
         return;

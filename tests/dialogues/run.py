@@ -190,6 +190,18 @@ class Dialogue:
         if keep:
             self.moves = moves
 
+    def run_program(self, words):
+        """Runs a program in the working directory (found on PATH or in /usr/games, where
+        Debian keeps chess programs); its failure, or its absence, fails the transcript."""
+        program = shutil.which(words[0]) or shutil.which(words[0], path="/usr/games")
+        if program is None:
+            raise Failure("%s is needed (apt-get install %s)" % (words[0], words[0]))
+        done = subprocess.run([program] + words[1:], cwd=self.work, stdin=subprocess.DEVNULL,
+                              stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=PATIENCE)
+        if done.returncode != 0:
+            raise Failure("%s ended with status %d:\n%s" % (" ".join(words), done.returncode,
+                                                           done.stdout.decode("latin-1")))
+
     def step(self, line):
         word, _, rest = line.partition(" ")
         name, _, value = rest.partition(" ")
@@ -210,6 +222,8 @@ class Dialogue:
             shutil.copyfile(os.path.join(ROOT, name), os.path.join(self.work, value))
         elif word == "@mkdir":
             os.mkdir(os.path.join(self.work, name))
+        elif word == "@run":
+            self.run_program(rest.split())
         elif word == "@chess960":
             self.chess960 = name == "on"
         elif word == "@position":
