@@ -35,7 +35,10 @@ ml_parse_tc "$tc" || exit 2
 ml_need "$require" xboard:xboard polyglot:polyglot xvfb-run:xvfb xauth:xauth python3:python3 stockfish:stockfish
 [ "$lock" = 1 ] && ml_lock
 out=${out:-$(mktemp -d /tmp/kelvorante-960.XXXXXX)}
-mkdir -p "$out" && ml_prepare "$out" "$engine" || exit 2
+mkdir -p "$out" || exit 2
+out=$(cd "$out" && pwd) # xboard starts the engines from their own directories
+engine=$(realpath "$engine")
+ml_prepare "$out" "$engine" || exit 2
 cat >"$out/stockfish.ini" <<INI
 [PolyGlot]
 EngineCommand = $(command -v stockfish)
