@@ -243,7 +243,14 @@ ml_play_game() {
     if [ "$protocol" = uci ]; then
         [ "$us" = first ] && uci=(-fUCI) || uci=(-sUCI)
         # xboard fills in the engine's command and directory for either slot.
-        uci+=(-adapterCommand "polyglot -noini -log true -lf \"$dir/polyglot.log\" -ec \"%fcp\" -ed \"%fd\"")
+        # ML_UCI_OPTIONS, "NAME=VALUE,...": options polyglot sets on the engine itself, for
+        # those it keeps from xboard (Hash, BookFile, which share names with its own).
+        local adapter="polyglot -noini -log true -lf \"$dir/polyglot.log\" -ec \"%fcp\" -ed \"%fd\"" option
+        local IFS_SAVED=$IFS
+        IFS=','
+        for option in ${ML_UCI_OPTIONS:-}; do adapter+=" -uci \"$option\""; done
+        IFS=$IFS_SAVED
+        uci+=(-adapterCommand "$adapter")
     fi
     local think=false
     [ "$ponder" = 1 ] && think=true

@@ -36,6 +36,8 @@ Usage: tools/soak.sh [--strength] [options]
   --plot FILE               strength: the score plot, PNG (default doc/strength.png)
   --ponder on|off|both      soak: games with thinking on the opponent's time, without, or half each (default both)
   --engine-options L        Kelvorante's options as xboard sets them, "NAME=VALUE,..." (e.g. "MultiPV=3")
+  --uci-options L           UCI options polyglot sets itself, "NAME=VALUE,...": the ones it does not
+                            show xboard, such as BookFile (its own option has that name) or Hash
   --require                 a package that cannot be installed fails the run instead of skipping it
 EOF
 }
@@ -71,6 +73,7 @@ while [ $# -gt 0 ]; do
     --markdown) markdown=${2:-}; shift 2 ;;
     --plot) plot=${2:-}; shift 2 ;;
     --engine-options) export ML_ENGINE_OPTIONS=${2:-}; shift 2 ;;
+    --uci-options) export ML_UCI_OPTIONS=${2:-}; shift 2 ;;
     --ponder) ponder_mode=${2:-}; shift 2 ;;
     --require) require=1; shift ;;
     -h | --help) usage; exit 0 ;;
