@@ -1,9 +1,9 @@
 // The UCI dialogue's loop: identification, options and the dispatch of each line.
 #include "protocol/uci.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 #include "game/game.h"
 #include "game/polyglot_book.h"
@@ -24,22 +24,6 @@ constexpr size_t OPTION_TEXT_SIZE = 64;
 constexpr size_t OPTION_STRING_SIZE = 1024;
 
 char line[UCI_LINE_SIZE]; // the line the loop works on
-
-bool equal_ignoring_case(const char* a, const char* b) {
-    for (; *a && *b; ++a, ++b)
-        if (std::tolower(static_cast<unsigned char>(*a)) !=
-            std::tolower(static_cast<unsigned char>(*b)))
-            return false;
-    return *a == *b;
-}
-
-bool equal_ignoring_case_n(const char* a, const char* b, size_t n) {
-    for (size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 enum class OptionType { CHECK, SPIN, BUTTON, STRING };
 
@@ -126,9 +110,9 @@ void print_identity() {
 bool parse_option_value(const UciOption& o, const char* text, int64_t& value) {
     if (o.type == OptionType::BUTTON) return true;
     if (o.type == OptionType::CHECK) {
-        if (equal_ignoring_case(text, "true"))
+        if (!strcasecmp(text, "true"))
             value = 1;
-        else if (equal_ignoring_case(text, "false"))
+        else if (!strcasecmp(text, "false"))
             value = 0;
         else
             return false;
@@ -149,7 +133,7 @@ const char* value_start(const char* args) {
         while (*p == ' ' || *p == '\t') ++p;
         const char* word = p;
         while (*p && *p != ' ' && *p != '\t') ++p;
-        if (!first && p - word == 5 && equal_ignoring_case_n(word, "value", 5)) {
+        if (!first && p - word == 5 && !strncasecmp(word, "value", 5)) {
             while (*p == ' ' || *p == '\t') ++p;
             return p;
         }
@@ -177,14 +161,14 @@ void set_option(char* args) {
     const bool text_fits = string_value(args, text, sizeof text);
     char* cursor = args;
     char* word = next_word(cursor, UCI_WORDS);
-    if (!word || !equal_ignoring_case(word, "name")) {
+    if (!word || strcasecmp(word, "name")) {
         uci_say("setoption needs: name <name> [value <value>]");
         return;
     }
     char name[OPTION_TEXT_SIZE] = "", value[OPTION_TEXT_SIZE] = "";
     bool in_value = false, name_fits = true, value_fits = true;
     while ((word = next_word(cursor, UCI_WORDS))) {
-        if (!in_value && equal_ignoring_case(word, "value"))
+        if (!in_value && !strcasecmp(word, "value"))
             in_value = true;
         else if (in_value)
             value_fits = append_word(value, OPTION_TEXT_SIZE, word) && value_fits;
@@ -192,7 +176,7 @@ void set_option(char* args) {
             name_fits = append_word(name, OPTION_TEXT_SIZE, word) && name_fits;
     }
     for (const UciOption& o : UCI_OPTIONS) {
-        if (!equal_ignoring_case(name, o.name)) continue;
+        if (strcasecmp(name, o.name)) continue;
         if (o.type == OptionType::STRING && name_fits && text_fits) {
             o.apply_text(text);
             return;

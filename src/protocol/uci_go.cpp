@@ -1,5 +1,6 @@
 // UCI search control: "go" and its limits, the lines that arrive while the engine
 // searches ("isready", "stop", "ponderhit", "quit"), and the progress lines.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -38,8 +39,6 @@ struct SearchSession {
     char line[UCI_LINE_SIZE]; // a line read while the search runs or waits to answer
 };
 SearchSession session;
-
-int64_t clamp64(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 void end_session() {
     session.quit = session.stop = true;
@@ -120,7 +119,7 @@ bool take_number(char*& cursor, int64_t* value) {
         cursor = before;
         return false;
     }
-    *value = clamp64(std::strtoll(word, nullptr, 10), -MAX_CLOCK_MS, MAX_CLOCK_MS);
+    *value = std::clamp<int64_t>(std::strtoll(word, nullptr, 10), -MAX_CLOCK_MS, MAX_CLOCK_MS);
     return true;
 }
 
@@ -254,8 +253,9 @@ void go_perft(char* cursor) {
     take_number(cursor, &depth);
     static ScoredMove area[MAX_PERFT_DEPTH * MAX_MOVES];
     static DivideEntry root[MAX_MOVES];
-    const int n = perft_divide(game.position, static_cast<int>(clamp64(depth, 1, MAX_PERFT_DEPTH)),
-                               area, root);
+    const int n =
+        perft_divide(game.position,
+                     static_cast<int>(std::clamp<int64_t>(depth, 1, MAX_PERFT_DEPTH)), area, root);
     uint64_t total = 0;
     char text[6];
     for (int i = 0; i < n; ++i) {
@@ -290,14 +290,17 @@ bool uci_go(char* args) {
     search_state.limits.multipv = uci_options.multipv;
     clear_engine_clock();
     if (g.has_time[us]) set_uci_clock(g.time[us], g.inc[us], g.moves_to_go);
-    if (g.has_depth) search_state.limits.depth = static_cast<int>(clamp64(g.depth, 1, MAX_PLY - 1));
+    if (g.has_depth)
+        search_state.limits.depth = static_cast<int>(std::clamp<int64_t>(g.depth, 1, MAX_PLY - 1));
     if (g.has_nodes)
-        search_state.limits.nodes = static_cast<uint32_t>(clamp64(g.nodes, 1, UINT32_MAX));
+        search_state.limits.nodes =
+            static_cast<uint32_t>(std::clamp<int64_t>(g.nodes, 1, UINT32_MAX));
     if (g.has_movetime)
         search_state.limits.movetime_ms =
-            static_cast<int32_t>(clamp64(g.movetime, 1, MAX_CLOCK_MS));
+            static_cast<int32_t>(std::clamp<int64_t>(g.movetime, 1, MAX_CLOCK_MS));
     if (g.has_mate)
-        search_state.limits.mate_moves = static_cast<int>(clamp64(g.mate, 1, MAX_PLY / 2));
+        search_state.limits.mate_moves =
+            static_cast<int>(std::clamp<int64_t>(g.mate, 1, MAX_PLY / 2));
     restrict_root(pos, g);
     // Without a clock or a fixed time the search runs to its depth or node limit, or
     // until "stop".

@@ -1,5 +1,6 @@
 #include "protocol/xboard.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -85,10 +86,6 @@ bool has_move_form(const char* word) {
         if (word[i] < 'a' || word[i] > 'h' || word[i + 1] < '1' || word[i + 1] > '8') return false;
     if (!word[4]) return true;
     return std::strchr("qrbn", word[4]) && !word[5];
-}
-
-long clamped(long value, long low, long high) {
-    return value < low ? low : value > high ? high : value;
 }
 
 // A number of seconds, fractions allowed ("st 0.5"), between 0 and MOVETIME_LIMIT_S; 0 for
@@ -191,7 +188,7 @@ void option_command(char* arg) {
         send("Error (invalid value): option MultiPV=%.40s\n", value ? value : "");
         return;
     }
-    xb.multipv = static_cast<int>(clamped(lines, 1, MAX_MULTIPV));
+    xb.multipv = static_cast<int>(std::clamp<long>(lines, 1, MAX_MULTIPV));
 }
 
 // "memory N": the megabytes for the search tables, as UCI's Hash.
@@ -200,7 +197,7 @@ void memory_command(char* arg) {
         missing_argument("memory");
         return;
     }
-    const long mb = clamped(std::atol(arg), MIN_HASH_MB, MAX_HASH_MB);
+    const long mb = std::clamp<long>(std::atol(arg), MIN_HASH_MB, MAX_HASH_MB);
     if (!set_hash_megabytes(static_cast<int>(mb)))
         send("telluser memory %ld: not enough memory, the tables keep %d MB\n", mb,
              hash_megabytes());
@@ -325,7 +322,7 @@ void set_depth_limit(const char* arg) {
         missing_argument("sd");
         return;
     }
-    xb.depth_limit = static_cast<int>(clamped(std::atol(arg), 0, MAX_PLY - 1));
+    xb.depth_limit = static_cast<int>(std::clamp<long>(std::atol(arg), 0, MAX_PLY - 1));
 }
 
 void set_time_per_move(const char* arg) {
@@ -551,7 +548,7 @@ void parse_level(const char* args) {
     }
     next_word(cursor);
     const char* increment = next_word(cursor);
-    const long n = clamped(std::atol(moves), 0, 1000);
+    const long n = std::clamp<long>(std::atol(moves), 0, 1000);
     set_time_control(static_cast<int>(n),
                      increment ? static_cast<int64_t>(seconds(increment) * 1000) : 0);
     // A conventional control replaces a fixed time per move from an earlier "st".

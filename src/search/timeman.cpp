@@ -1,5 +1,7 @@
 #include "search/timeman.h"
 
+#include <algorithm>
+
 #include "io/platform.h"
 
 namespace {
@@ -35,29 +37,27 @@ constexpr int64_t SPARE_MOVES = 2;
 // more engines than cores a move came back 5 ms after its search had ended).
 constexpr int64_t MAX_FIXED_MARGIN_MS = 50;
 
-int64_t clamp64(int64_t v, int64_t lo, int64_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
-
 } // namespace
 
 void set_time_control(int moves_per_control, int64_t increment_ms) {
     ClockInputs& c = search_state.clock;
     c.moves_per_control = moves_per_control > 0 ? moves_per_control : 0;
-    c.increment_ms = clamp64(increment_ms, 0, MAX_CLOCK_MS);
+    c.increment_ms = std::clamp<int64_t>(increment_ms, 0, MAX_CLOCK_MS);
     c.moves_to_go = 0;
 }
 
 void set_engine_clock(int64_t clock_cs) {
     ClockInputs& c = search_state.clock;
     c.given = true;
-    c.remaining_ms = clamp64(clock_cs, -MAX_CLOCK_MS, MAX_CLOCK_MS / 10) * 10;
+    c.remaining_ms = std::clamp<int64_t>(clock_cs, -MAX_CLOCK_MS, MAX_CLOCK_MS / 10) * 10;
 }
 
 void set_uci_clock(int64_t remaining_ms, int64_t increment_ms, int64_t moves_to_go) {
     ClockInputs& c = search_state.clock;
     c.given = true;
-    c.remaining_ms = clamp64(remaining_ms, -MAX_CLOCK_MS, MAX_CLOCK_MS);
-    c.increment_ms = clamp64(increment_ms, 0, MAX_CLOCK_MS);
-    c.moves_to_go = static_cast<int>(clamp64(moves_to_go, 0, 1000));
+    c.remaining_ms = std::clamp<int64_t>(remaining_ms, -MAX_CLOCK_MS, MAX_CLOCK_MS);
+    c.increment_ms = std::clamp<int64_t>(increment_ms, 0, MAX_CLOCK_MS);
+    c.moves_to_go = static_cast<int>(std::clamp<int64_t>(moves_to_go, 0, 1000));
     c.moves_per_control = 0;
 }
 
@@ -69,25 +69,27 @@ void clear_engine_clock() {
 }
 
 void set_move_overhead(int32_t ms) {
-    search_state.clock.overhead_ms = static_cast<int32_t>(clamp64(ms, 0, MAX_OVERHEAD_MS));
+    search_state.clock.overhead_ms =
+        static_cast<int32_t>(std::clamp<int64_t>(ms, 0, MAX_OVERHEAD_MS));
 }
 
 TimePlan plan_time(const ClockInputs& c, int32_t movetime_ms, int64_t moves_made) {
-    const int64_t overhead = clamp64(c.overhead_ms, 0, MAX_OVERHEAD_MS);
+    const int64_t overhead = std::clamp<int64_t>(c.overhead_ms, 0, MAX_OVERHEAD_MS);
     if (movetime_ms > 0) {
         // A fixed time per move is used whole; a clock given beside it (cutechess sends
         // "time" with "st") still bounds it.
         int64_t limit = movetime_ms;
         if (c.given && c.remaining_ms < limit) limit = c.remaining_ms;
         const int64_t margin = limit / 32 < MAX_FIXED_MARGIN_MS ? limit / 32 : MAX_FIXED_MARGIN_MS;
-        const int32_t t = static_cast<int32_t>(clamp64(limit - overhead - margin, 1, MAX_CLOCK_MS));
+        const int32_t t =
+            static_cast<int32_t>(std::clamp<int64_t>(limit - overhead - margin, 1, MAX_CLOCK_MS));
         return TimePlan{t, t, true, false};
     }
     // No clock: the first iteration decides.
     if (!c.given) return TimePlan{1, 0, false, false};
 
-    const int64_t remaining = clamp64(c.remaining_ms, 0, MAX_CLOCK_MS);
-    const int64_t increment = clamp64(c.increment_ms, 0, MAX_CLOCK_MS);
+    const int64_t remaining = std::clamp<int64_t>(c.remaining_ms, 0, MAX_CLOCK_MS);
+    const int64_t increment = std::clamp<int64_t>(c.increment_ms, 0, MAX_CLOCK_MS);
     const int64_t usable = remaining > overhead ? remaining - overhead : 0;
     int64_t moves_to_go = c.moves_to_go;
     if (moves_to_go <= 0 && c.moves_per_control > 0)
@@ -112,8 +114,8 @@ TimePlan plan_time(const ClockInputs& c, int32_t movetime_ms, int64_t moves_made
     const int64_t most =
         (moves_to_go > 0 ? HARD_ALLOTMENTS_TO_CONTROL : HARD_ALLOTMENTS) * allotment;
     if (hard > most) hard = most;
-    hard = clamp64(hard, 1, MAX_CLOCK_MS);
-    allotment = clamp64(allotment, 1, hard);
+    hard = std::clamp<int64_t>(hard, 1, MAX_CLOCK_MS);
+    allotment = std::clamp<int64_t>(allotment, 1, hard);
     return TimePlan{static_cast<int32_t>(allotment), static_cast<int32_t>(hard), false,
                     increment > 0};
 }
