@@ -86,11 +86,16 @@ bool console_line(char* text) {
 // One UCI line, "go perft" cut to the same depth; true for a perft, which answers with a
 // count, not a bestmove.
 bool uci_perft_line(char* text) {
-    char go[8], word[8];
-    int depth = 1;
-    if (std::sscanf(text, " %7s %7s %d", go, word, &depth) < 2 || std::strcmp(go, "go") ||
-        std::strcmp(word, "perft"))
-        return false;
+    // Words as the engine splits them: spaces and tabs only (a carriage return inside a
+    // line belongs to its word, so "go perft\r" is a search, not a count).
+    char copy[UCI_LINE_SIZE];
+    std::snprintf(copy, sizeof copy, "%s", text);
+    char* cursor = copy;
+    const char* go = next_word(cursor, UCI_WORDS);
+    const char* word = go ? next_word(cursor, UCI_WORDS) : nullptr;
+    if (!word || std::strcmp(go, "go") || std::strcmp(word, "perft")) return false;
+    const char* number = next_word(cursor, UCI_WORDS);
+    const long depth = number ? std::strtol(number, nullptr, 10) : 1;
     if (depth > PERFT_DEPTH_LIMIT)
         std::snprintf(text, UCI_LINE_SIZE, "go perft %d", PERFT_DEPTH_LIMIT);
     return true;
